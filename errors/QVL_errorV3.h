@@ -13,6 +13,7 @@ const char* QVL_Fehlermeldung(int code);
 void QVL_Fehlerpopup(int code);
 
 // Like QVL_Fehlerpopup, but the title is the caller's title followed by " #<n>".
+// The whole title is at most 99 characters: a longer caller's title is cut.
 void QVL_Fehlerpopup2(int code, const char* title);
 
 void QVL_Fehlersprache(int language);
