@@ -1,0 +1,16 @@
+#pragma once
+
+#include "toolkit/Toolkit.h"
+
+// The one data-changed flag, the current file name and the main panel title.
+
+extern bool gDatenGeaendert;
+extern char gDateiname[kMaxPathname];
+
+inline constexpr const char* kUnbenannt = "Unbenannt";
+
+void DatenAlsGeaendertMarkieren();
+void AlsGespeichertSetzen();
+void DateinameZuruecksetzen();
+void DateinameSetzen(const char* pfad);
+void PaneltitelAktualisieren();

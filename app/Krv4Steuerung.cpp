@@ -1,0 +1,87 @@
+#include "app/Krv4Steuerung.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "model/Programmverwaltung.h"
+#include "toolkit/Toolkit.h"
+#include "ui/Krv4Steuerung_uir.h"
+#include "ui/Panels.h"
+
+int panelHandle = 0;
+int stringPanelHandle = 0;
+int comPanelHandle = 0;
+int fortschrittPanelHandle = 0;
+int planPanelHandle = 0;
+int infoPanelHandle = 0;
+int kalPanelHandle = 0;
+
+bool gKalibrierFlag = false;
+char gPaneltitle[64] = "";
+
+namespace {
+
+struct PanelLaden {
+    int* handle;
+    bool kindDesHauptpanels;
+    int resource;
+};
+
+// Load order and parents as the program has always used them.
+constexpr PanelLaden kPanels[] = {
+    {&panelHandle, false, PANEL},          {&stringPanelHandle, true, STRINGPNL},
+    {&comPanelHandle, false, COMPANEL},    {&fortschrittPanelHandle, true, FORTSCHPNL},
+    {&planPanelHandle, false, PLANPANEL},  {&infoPanelHandle, true, INFOPANEL},
+    {&kalPanelHandle, false, KALPANEL},
+};
+
+bool IstKalibrierSchalter(int argc, char* argv[]) {
+    return argc == 2 && argv[1] != nullptr && std::strcmp(argv[1], kKalibrierSchalter) == 0;
+}
+
+}  // namespace
+
+void PanelsInitialisieren(const char* version, const char* datum) {
+    SetPanelAttribute(panelHandle, ATTR_TITLE, gPaneltitle);
+    SetCtrlVal(comPanelHandle, COMPANEL_TEXT, "");
+    SetCtrlVal(infoPanelHandle, INFOPANEL_VERSION, version);
+    SetCtrlVal(infoPanelHandle, INFOPANEL_DATUM, datum);
+}
+
+int Krv4SteuerungStarten(int argc, char* argv[]) {
+    if (InitToolkit(argc, argv) < 0) return -1;
+    RegisterPanelFile(Krv4SteuerungPanelFile());
+    for (const PanelLaden& p : kPanels) {
+        *p.handle = LoadPanel(p.kindDesHauptpanels ? panelHandle : 0, kPanelFile, p.resource);
+        if (*p.handle < 0) return -1;
+    }
+
+    gKalibrierFlag = false;
+    if (IstKalibrierSchalter(argc, argv)) gKalibrierFlag = true;
+    else SetCtrlAttribute(panelHandle, PANEL_KALIBRIERUNG, ATTR_VISIBLE, 0);
+
+    // The settings file is read here once it exists.
+
+    std::snprintf(gPaneltitle, sizeof gPaneltitle, "%s", "KRV4 Steuerung");
+    PanelsInitialisieren(kVersionText, kDatumText);
+    ProgrammeInitialisieren();
+    SetSystemAttribute(1420, 0);
+    DisplayPanel(panelHandle);
+    return 0;
+}
+
+void Krv4SteuerungBeenden() {
+    // Direct test off, settings written and port closed here once those exist.
+}
+
+int Krv4SteuerungAusfuehren(int argc, char* argv[]) {
+    if (Krv4SteuerungStarten(argc, argv) < 0) return -1;
+    RunUserInterface();
+    Krv4SteuerungBeenden();
+    return 0;
+}
+
+int Panel_Callback(int, int event, void*, int, int) {
+    if (event == EVENT_CLOSE) QuitUserInterface(0);
+    return 0;
+}

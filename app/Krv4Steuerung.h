@@ -1,0 +1,30 @@
+#pragma once
+
+// Start-up, the main loop and shutdown of the program.
+
+extern int panelHandle;
+extern int stringPanelHandle;
+extern int comPanelHandle;
+extern int fortschrittPanelHandle;
+extern int planPanelHandle;
+extern int infoPanelHandle;
+extern int kalPanelHandle;
+
+extern bool gKalibrierFlag;
+extern char gPaneltitle[64];
+
+inline constexpr const char* kKalibrierSchalter = "-p=SrvModeOpen";
+inline constexpr const char* kVersionText = "KRV4-TST1 V 0.3";
+inline constexpr const char* kDatumText = "05/2007";
+
+// Steps of start-up up to the shown main panel: 0, or -1 when the toolkit
+// cannot start or a panel cannot be loaded.
+int Krv4SteuerungStarten(int argc, char* argv[]);
+// Steps after the event loop: direct test off, settings written, port closed.
+void Krv4SteuerungBeenden();
+// The whole run: start-up, event loop, shutdown. The exit code of main.
+int Krv4SteuerungAusfuehren(int argc, char* argv[]);
+
+void PanelsInitialisieren(const char* version, const char* datum);
+
+int Panel_Callback(int panel, int event, void* callbackData, int eventData1, int eventData2);

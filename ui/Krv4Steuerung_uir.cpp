@@ -1,0 +1,334 @@
+#include "ui/Krv4Steuerung_uir.h"
+
+#include <limits>
+
+#include "app/Krv4Steuerung.h"
+#include "toolkit/PanelDef.h"
+
+// The panel file of the program: every panel with its controls, labels,
+// ranges, initial values and callbacks.
+
+namespace {
+
+constexpr double kUnbounded = std::numeric_limits<double>::max();
+
+#define ID(panel, name) panel##_##name, #name
+
+constexpr ControlDef Command(int id, const char* name, const char* label, CtrlCallbackPtr cb = nullptr,
+                             bool dimmed = false) {
+    return {.id = id, .name = name, .kind = CtrlKind::Command, .label = label, .dimmed = dimmed, .callback = cb};
+}
+
+constexpr ControlDef Text(int id, const char* name, const char* text) {
+    return {.id = id, .name = name, .kind = CtrlKind::TextMsg, .type = ValueType::Text, .initialText = text};
+}
+
+constexpr ControlDef Decoration(int id, const char* name) {
+    return {.id = id, .name = name, .kind = CtrlKind::Decoration};
+}
+
+constexpr ControlDef Check(int id, const char* name, const char* label, CtrlCallbackPtr cb = nullptr) {
+    return {.id = id, .name = name, .kind = CtrlKind::CheckBox, .label = label, .type = ValueType::Int,
+            .callback = cb};
+}
+
+constexpr ControlDef Radio(int id, const char* name, const char* label, int initial,
+                           CtrlCallbackPtr cb = nullptr) {
+    return {.id = id, .name = name, .kind = CtrlKind::RadioButton, .label = label, .type = ValueType::Int,
+            .initial = static_cast<double>(initial), .callback = cb};
+}
+
+constexpr ControlDef Real(int id, const char* name, const char* label, double initial, double min, double max,
+                          int decimals, CtrlCallbackPtr cb = nullptr, bool indicator = false) {
+    return {.id = id, .name = name, .kind = CtrlKind::Numeric, .label = label, .type = ValueType::Double,
+            .initial = initial, .min = min, .max = max, .decimals = decimals, .indicator = indicator,
+            .callback = cb};
+}
+
+constexpr ControlDef Integer(int id, const char* name, const char* label, int initial, int min, int max,
+                             CtrlCallbackPtr cb = nullptr, bool indicator = false) {
+    return {.id = id, .name = name, .kind = CtrlKind::Numeric, .label = label, .type = ValueType::Int,
+            .initial = static_cast<double>(initial), .min = static_cast<double>(min),
+            .max = static_cast<double>(max), .indicator = indicator, .callback = cb};
+}
+
+constexpr ControlDef Field(int id, const char* name, const char* label, const char* text, bool indicator,
+                           CtrlCallbackPtr cb = nullptr) {
+    return {.id = id, .name = name, .kind = CtrlKind::String, .label = label, .type = ValueType::Text,
+            .initialText = text, .indicator = indicator, .callback = cb};
+}
+
+constexpr ControlDef Led(int id, const char* name, const char* label, bool dimmed = false) {
+    return {.id = id, .name = name, .kind = CtrlKind::Led, .label = label, .type = ValueType::Int,
+            .dimmed = dimmed};
+}
+
+constexpr ControlDef Toggle(int id, const char* name, const char* offText, const char* onText,
+                            CtrlCallbackPtr cb = nullptr) {
+    return {.id = id, .name = name, .kind = CtrlKind::Toggle, .label = offText, .type = ValueType::Int,
+            .callback = cb, .onText = onText};
+}
+
+constexpr ControlDef Ring(int id, const char* name, const char* label, std::span<const ListItemDef> items,
+                          int initialIndex, CtrlCallbackPtr cb = nullptr) {
+    return {.id = id, .name = name, .kind = CtrlKind::Ring, .label = label, .type = ValueType::Int,
+            .callback = cb, .items = items, .initialIndex = initialIndex};
+}
+
+constexpr ControlDef Picture(int id, const char* name, const char* picture) {
+    return {.id = id, .name = name, .kind = CtrlKind::Picture, .picture = picture};
+}
+
+constexpr ListItemDef kPortPictures[] = {
+    {"port_geschlossen", -1}, {"port_com1", 1}, {"port_com2", 2}, {"port_com3", 3},
+    {"port_com4", 4},         {"port_com5", 5}, {"port_com6", 6},
+};
+
+constexpr ControlDef PortPicture(int id, const char* name, CtrlCallbackPtr cb = nullptr) {
+    return {.id = id, .name = name, .kind = CtrlKind::PictureRing, .type = ValueType::Int, .callback = cb,
+            .items = kPortPictures, .initialIndex = 0};
+}
+
+constexpr ControlDef ErrorLed(int id, const char* name) { return Led(id, name, "Fehler"); }
+constexpr ControlDef ErrorText(int id, const char* name) { return Field(id, name, "", "", true); }
+constexpr ControlDef ErrorNumber(int id, const char* name) {
+    return Integer(id, name, "", 0, 0, 0, nullptr, true);
+}
+
+// ---- main panel ----
+
+constexpr ListItemDef kRpgBereiche[] = {
+    {"0 - 30,00 Ohm", 1}, {"0 - 300,0 Ohm", 2}, {"0 - 3,000 kOhm", 3}, {"0 - 30,00 kOhm", 4}};
+
+const ControlDef kPanelControls[] = {
+    {.id = PANEL_PROGRAMMLISTE, .name = "PROGRAMMLISTE", .kind = CtrlKind::Ring, .label = "Programm",
+     .type = ValueType::Int},
+    {.id = PANEL_LISTBOX, .name = "LISTBOX", .kind = CtrlKind::ListBox, .label = "Prüfschritte",
+     .type = ValueType::Int},
+    Command(ID(PANEL, PRUEFSCHRITTNEU), "Neu"),
+    Command(ID(PANEL, PRUEFSCHRITTLOESCHEN), "Löschen"),
+    Command(ID(PANEL, PRUEFSCHRITTKOPIEREN), "Kopieren"),
+    Command(ID(PANEL, PRUEFSCHRITTEINFUEGEN), "Einfügen", nullptr, true),
+    Command(ID(PANEL, PRUEFSCHRITTUMBENENNE), "Umbenennen"),
+    Command(ID(PANEL, PRUEFSCHRITTAUFWAERTS), "^ Aufwärts"),
+    Command(ID(PANEL, PRUEFSCHRITTABWAERTS), "v Abwärts"),
+    Text(ID(PANEL, TEXTMSG), "Versorgung"),
+    Check(ID(PANEL, NETZGERAETAKTIV), "Netzgerät"),
+    Real(ID(PANEL, NETZGERAETU), "Spannung [V]", 0.0, 0.0, 33.0, 2),
+    Real(ID(PANEL, NETZGERAETI), "Strom [A]", 0.0, 0.0, 20.0, 2),
+    Check(ID(PANEL, IMPULSAKTIV), "Impulsgenerator"),
+    Real(ID(PANEL, IMPULSAUSSCHALTZEIT), "Ausschaltzeit [ms]", 0.1, 0.1, 6553.5, 1),
+    Real(ID(PANEL, IMPULSEINSCHALTZEIT), "Einschaltzeit [ms]", 0.0, 0.0, 6553.5, 1),
+    Integer(ID(PANEL, IMPULSZYKLEN), "Zyklen", 1, 1, 65535),
+    Decoration(ID(PANEL, DECORATION_2)),
+    Text(ID(PANEL, TEXTMSG_2), "Meßgeräte"),
+    Integer(ID(PANEL, MESSWARTEZEIT), "nach", 2, 1, 600),
+    Check(ID(PANEL, DIFFERENZMESSUNG), "Differenzmessung"),
+    Check(ID(PANEL, MESSENBISWEITER), "Weitermessen bis Weiter-Taste gedrückt wird"),
+    Field(ID(PANEL, DRUCKMESSBEREICH), "Druck", "0 - 2000 mbar", true),
+    Field(ID(PANEL, VAKUUMMESSBEREICH), "Vakuum", "0 - 800 mbar", true),
+    Field(ID(PANEL, FLOWMESSBEREICH), "Flow", "0 - 20 nl/min", true),
+    Ring(ID(PANEL, RPGMESSBEREICH), "RPG", kRpgBereiche, 3),
+    Field(ID(PANEL, SPANNUNGMESSBEREICH), "Spannung", "0 - 33 V", true),
+    Field(ID(PANEL, STROMMESSBEREICH), "Strom", "0 - 2 A", true),
+    Radio(ID(PANEL, DRUCKAKTIV), "", 0),
+    Radio(ID(PANEL, VAKUUMAKTIV), "", 0),
+    Radio(ID(PANEL, FLOWAKTIV), "", 0),
+    Radio(ID(PANEL, RPGAKTIV), "", 0),
+    Radio(ID(PANEL, SPANNUNGAKTIV), "", 0),
+    Radio(ID(PANEL, STROMAKTIV), "", 0),
+    Decoration(ID(PANEL, DECORATION_3)),
+    Text(ID(PANEL, TEXTMSG_3), "Ventile"),
+    Check(ID(PANEL, K_OEFFNUNGDS), "Ansaugen/Abblasen auf DS (V3)"),
+    Check(ID(PANEL, K_OEFFNUNGSS), "Ansaugen/Abblasen auf SS (V6)"),
+    Check(ID(PANEL, K_DROSSELDS), "Widerstand druckseitig (V2)"),
+    Check(ID(PANEL, K_DROSSELSS), "Widerstand saugseitig (V5)"),
+    Check(ID(PANEL, K_BYPASSDS), "Bypass druckseitig (V1)"),
+    Check(ID(PANEL, K_BYPASSSS), "Bypass saugseitig (V4)"),
+    Check(ID(PANEL, K_EXTDRUCKDS), "Externer Prüfdruck DS (V7)"),
+    Check(ID(PANEL, K_EXTDRUCKSS), "Externer Prüfdruck SS (V8)"),
+    Command(ID(PANEL, PNEUMATIKPLAN), "Pneumatikplan"),
+    Decoration(ID(PANEL, DECORATION)),
+    Real(ID(PANEL, UNTERERGRENZWERT), "Unterer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2),
+    Real(ID(PANEL, OBERERGRENZWERT), "Oberer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2),
+    Radio(ID(PANEL, GUTINNERHALB), "Gut wenn innerhalb der Grenzen", 1),
+    Radio(ID(PANEL, GUTAUSSERHALB), "Gut wenn außerhalb der Grenzen", 0),
+    Check(ID(PANEL, GRENZENGUT), "Grenzen werden noch als gut geprüft"),
+    Toggle(ID(PANEL, DIREKTTEST), "Direkttest", "Direkttest beenden"),
+    Command(ID(PANEL, COMEINSTELLUNGEN), "Com Einstellungen"),
+    Command(ID(PANEL, KALIBRIERUNG), "Kalibrierung"),
+    Command(ID(PANEL, GERAETSCHREIBEN), "zu KRV-4 schreiben"),
+    Command(ID(PANEL, GERAETLESEN), "von KRV-4 lesen"),
+    ErrorLed(ID(PANEL, FEHLERLED)),
+    Command(ID(PANEL, GERAETVERGLEICHEN), "KRV-4 vergleichen"),
+    PortPicture(ID(PANEL, PICTURERING)),
+    ErrorText(ID(PANEL, FEHLERSTRING)),
+    ErrorNumber(ID(PANEL, FEHLERNUMMER)),
+    Text(ID(PANEL, TEXTMSG_4), "s messen"),
+    Decoration(ID(PANEL, DECORATION_4)),
+    Text(ID(PANEL, TEXTMSG_6), "Grenzwerte"),
+    Text(ID(PANEL, EINHEIT1), "V"),
+    Text(ID(PANEL, EINHEIT2), "V"),
+};
+
+const MenuItemDef kMenuDatei[] = {
+    {MENU_DATEI_NEU, "NEU", "Neu"},
+    {MENU_DATEI_OEFFNEN, "OEFFNEN", "Öffnen"},
+    {MENU_DATEI_SPEICHERN, "SPEICHERN", "Speichern"},
+    {MENU_DATEI_SPEICHERNUNTER, "SPEICHERNUNTER", "Speichern unter"},
+    {MENU_DATEI_SEPARATOR, "SEPARATOR", nullptr},
+    {MENU_DATEI_BEENDEN, "BEENDEN", "Beenden"},
+};
+
+const MenuItemDef kMenuProgramm[] = {
+    {MENU_PROGRAMM_UMBENENNEN, "UMBENENNEN", "Umbenennen"},
+    {MENU_PROGRAMM_KOPIEREN, "KOPIEREN", "Kopieren"},
+    {MENU_PROGRAMM_EINFUEGEN, "EINFUEGEN", "Einfügen", nullptr, true},
+};
+
+const MenuItemDef kMenuHilfe[] = {
+    {MENU_HILFE_INFO, "INFO", "Info"},
+};
+
+const MenuDef kMenus[] = {
+    {MENU_DATEI, "DATEI", "Datei", kMenuDatei},
+    {MENU_PROGRAMM, "PROGRAMM", "Programm", kMenuProgramm},
+    {MENU_HILFE, "HILFE", "Hilfe", kMenuHilfe},
+};
+
+const MenuBarDef kMenuBar = {MENU, "MENU", kMenus};
+
+// ---- COM panel ----
+
+constexpr ListItemDef kPorts[] = {{"nicht geöffnet", -1}, {"COM 1", 1}, {"COM 2", 2}, {"COM 3", 3},
+                                  {"COM 4", 4},           {"COM 5", 5}, {"COM 6", 6}};
+
+constexpr ListItemDef kAdressen[] = {{"1", '1'}, {"2", '2'}, {"3", '3'}, {"4", '4'}, {"5", '5'},
+                                     {"6", '6'}, {"7", '7'}, {"8", '8'}, {"9", '9'}, {"alle", '&'}};
+
+const ControlDef kComControls[] = {
+    Ring(ID(COMPANEL, PORT), "COM-Port", kPorts, 0),
+    Ring(ID(COMPANEL, ADRESSE), "Adresse", kAdressen, 0),
+    Command(ID(COMPANEL, SCANN), "Scann"),
+    Led(ID(COMPANEL, LED1), "1"),
+    Led(ID(COMPANEL, LED2), "2"),
+    Led(ID(COMPANEL, LED3), "3"),
+    Led(ID(COMPANEL, LED4), "4"),
+    Led(ID(COMPANEL, LED5), "5"),
+    Led(ID(COMPANEL, LED6), "6"),
+    Led(ID(COMPANEL, LED7), "7"),
+    Led(ID(COMPANEL, LED8), "8"),
+    Led(ID(COMPANEL, LED9), "9"),
+    Command(ID(COMPANEL, IDLESEN), "ID lesen"),
+    Field(ID(COMPANEL, IDSTRING), "ID", "", true),
+    Text(ID(COMPANEL, TEXT), ""),
+    Command(ID(COMPANEL, START), " Start"),
+    Command(ID(COMPANEL, STOPP), "Stopp"),
+    Toggle(ID(COMPANEL, STATUSABFRAGE), "Statusabfrage einschalten", "Statusabfrage ausschalten"),
+    Led(ID(COMPANEL, LEDSTATUS0), "Prüfung läuft", true),
+    Led(ID(COMPANEL, LEDSTATUS1), "bestanden", true),
+    Led(ID(COMPANEL, LEDSTATUS2), "nicht bestanden", true),
+    Led(ID(COMPANEL, LEDSTATUS3), "abgebrochen", true),
+    Led(ID(COMPANEL, LEDSTATUS6), "Direktbetrieb", true),
+    {.id = COMPANEL_STATUSTIMER, .name = "STATUSTIMER", .kind = CtrlKind::Timer, .interval = 0.5},
+    PortPicture(ID(COMPANEL, PICTURERING)),
+    ErrorLed(ID(COMPANEL, FEHLERLED)),
+    ErrorText(ID(COMPANEL, FEHLERSTRING)),
+    ErrorNumber(ID(COMPANEL, FEHLERNUMMER)),
+    Command(ID(COMPANEL, ZURUECK), "Zurück zum Hauptfenster"),
+};
+
+// ---- progress, info, plan and string-input panels ----
+
+const ControlDef kFortschrittControls[] = {Text(ID(FORTSCHPNL, TEXT), "...")};
+
+const ControlDef kInfoControls[] = {
+    Command(ID(INFOPANEL, OK), "OK"),
+    Picture(ID(INFOPANEL, PICTURE), "info"),
+    Text(ID(INFOPANEL, TEXTMSG), "QVL Prüf- und Messtechnik"),
+    Text(ID(INFOPANEL, TEXTMSG_2), "Industriestraße 4, 71332 Waiblingen"),
+    Text(ID(INFOPANEL, DATUM), ""),
+    Text(ID(INFOPANEL, VERSION), ""),
+    Text(ID(INFOPANEL, TEXTMSG_3), "KRV4-Steuerung"),
+};
+
+const ControlDef kPlanControls[] = {
+    Picture(ID(PLANPANEL, PICTURE), "pneumatikplan"),
+    Command(ID(PLANPANEL, OK), "OK"),
+    Text(ID(PLANPANEL, TEXTMSG), "Ventile sind im Ruhezustand geschlossen."),
+};
+
+const ControlDef kStringControls[] = {
+    Field(ID(STRINGPNL, STRING), "", "", false),
+};
+
+// ---- calibration panel ----
+
+constexpr ControlDef Gain(int id, const char* name) { return Real(id, name, "V", 1.0, -kUnbounded, kUnbounded, 6); }
+constexpr ControlDef Offset(int id, const char* name) {
+    return Real(id, name, "Off", 0.0, -kUnbounded, kUnbounded, 6);
+}
+constexpr ControlDef CalcInput(int id, const char* name, const char* label, double initial) {
+    return Real(id, name, label, initial, -kUnbounded, kUnbounded, 6);
+}
+constexpr ControlDef CalcResult(int id, const char* name, const char* label, double initial) {
+    return Real(id, name, label, initial, -kUnbounded, kUnbounded, 6, nullptr, true);
+}
+constexpr ControlDef PictureButton(int id, const char* name, const char* label, const char* picture) {
+    return {.id = id, .name = name, .kind = CtrlKind::Command, .label = label, .picture = picture};
+}
+
+#define KANAL(prefix, label)                                                         \
+    Gain(ID(KALPANEL, prefix##V)), Offset(ID(KALPANEL, prefix##OFF)),                  \
+        Command(ID(KALPANEL, prefix##BISHER), label), Command(ID(KALPANEL, prefix##NEU), label)
+
+const ControlDef kKalControls[] = {
+    KANAL(USOLL, "U Soll"),
+    KANAL(ISOLL, "I Soll"),
+    KANAL(DRUCK, "Druck"),
+    KANAL(VAKUUM, "Vakuum"),
+    KANAL(FLOW, "Flow"),
+    KANAL(RPG30, "RPG 30 Ohm"),
+    KANAL(RPG300, "RPG 300 Ohm"),
+    KANAL(RPG3K, "RPG 3 kOhm"),
+    KANAL(RPG30K, "RPG 30 kOhm"),
+    KANAL(UIST, "Spannung"),
+    KANAL(IIST, "Strom"),
+    CalcInput(ID(KALPANEL, SOLL1), "Soll 1", 0.0),
+    CalcInput(ID(KALPANEL, IST1), "Ist 1", 0.0),
+    CalcInput(ID(KALPANEL, SOLL2), "Soll 2", 1.0),
+    CalcInput(ID(KALPANEL, IST2), "Ist 2", 1.0),
+    CalcInput(ID(KALPANEL, VBISHER), "V", 1.0),
+    CalcInput(ID(KALPANEL, OFFBISHER), "Off", 0.0),
+    CalcResult(ID(KALPANEL, VNEU), "V", 1.0),
+    CalcResult(ID(KALPANEL, OFFNEU), "Off", 0.0),
+    PictureButton(ID(KALPANEL, LADEN), "Kalibrierdaten laden", "laden"),
+    PictureButton(ID(KALPANEL, SPEICHERN), "Kalibrierdaten speichern", "speichern"),
+    PictureButton(ID(KALPANEL, KRV4LESEN), "Von KRV-4 lesen", "krv4lesen"),
+    PictureButton(ID(KALPANEL, KRV4SCHREIBEN), "Zu KRV-4 schreiben", "krv4schreiben"),
+    Command(ID(KALPANEL, ZURUECK), "Zurück"),
+    PortPicture(ID(KALPANEL, PICTURERING)),
+    ErrorLed(ID(KALPANEL, FEHLERLED)),
+    ErrorText(ID(KALPANEL, FEHLERSTRING)),
+    ErrorNumber(ID(KALPANEL, FEHLERNUMMER)),
+};
+
+#undef KANAL
+#undef ID
+
+const PanelDef kPanels[] = {
+    {.resourceId = COMPANEL, .name = "COMPANEL", .title = "COM-Einstellungen", .controls = kComControls},
+    {.resourceId = FORTSCHPNL, .name = "FORTSCHPNL", .title = "Fortschritt", .controls = kFortschrittControls},
+    {.resourceId = INFOPANEL, .name = "INFOPANEL", .title = "Info", .controls = kInfoControls},
+    {.resourceId = KALPANEL, .name = "KALPANEL", .title = "Kalibrierung", .controls = kKalControls},
+    {.resourceId = PANEL, .name = "PANEL", .title = "KRV04 Steuerung -", .callback = Panel_Callback,
+     .controls = kPanelControls, .menuBar = &kMenuBar},
+    {.resourceId = PLANPANEL, .name = "PLANPANEL", .title = "Pneumatikplan", .controls = kPlanControls},
+    {.resourceId = STRINGPNL, .name = "STRINGPNL", .title = "Stringeingabe", .controls = kStringControls},
+};
+
+const PanelFileDef kPanelFileDef = {kPanelFile, kPanels};
+
+}  // namespace
+
+const PanelFileDef& Krv4SteuerungPanelFile() { return kPanelFileDef; }
