@@ -1,0 +1,88 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+// The serial port operations the device driver relies on, addressed by port
+// number 1 to 6. Each port number is served by one SerialPort implementation:
+// the POSIX termios port unless another one has been installed.
+
+enum : int {
+    COM_PARITY_NONE = 0,
+    COM_PARITY_ODD = 1,
+    COM_PARITY_EVEN = 2,
+};
+
+// Result of a byte read that timed out; a port failure gives COM_READ_FAILED.
+constexpr int COM_READ_TIMEOUT = -1;
+constexpr int COM_READ_FAILED = -2;
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+    // All return 0 on success and a negative value on failure unless noted.
+    virtual int open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int inQueue,
+                     int outQueue) = 0;
+    virtual int close() = 0;
+    virtual int setTimeout(double seconds) = 0;
+    virtual int flushIn() = 0;
+    virtual int flushOut() = 0;
+    // Number of bytes taken, negative on failure.
+    virtual int write(const char* buffer, int count) = 0;
+    // Bytes still waiting to be sent, negative on failure.
+    virtual int outQueueLength() = 0;
+    // Sleeps until the output queue is empty, but no longer than the queued
+    // bytes need on the line plus a margin: negative when it did not drain.
+    virtual int waitOutQueueEmpty() = 0;
+    // The next received byte (0 to 255), COM_READ_TIMEOUT or COM_READ_FAILED.
+    virtual int readByte() = 0;
+};
+
+// Termios port. Device "comN" is the path in the environment variable
+// KRV4_COMN when set, else /dev/ttyS(N-1); a fixed path overrides both.
+class PosixSerialPort : public SerialPort {
+public:
+    PosixSerialPort() = default;
+    explicit PosixSerialPort(std::string path);
+    ~PosixSerialPort() override;
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    int open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int inQueue,
+             int outQueue) override;
+    int close() override;
+    int setTimeout(double seconds) override;
+    int flushIn() override;
+    int flushOut() override;
+    int write(const char* buffer, int count) override;
+    int outQueueLength() override;
+    int waitOutQueueEmpty() override;
+    int readByte() override;
+
+    // The path "comN" resolves to (for messages and tests).
+    static std::string DevicePath(const char* deviceName);
+
+private:
+    std::string fixedPath_;
+    int fd_ = -1;
+    double timeout_ = 1.0;
+    double secondsPerByte_ = 10.0 / 9600.0;
+};
+
+// Installs the implementation behind a port number (1 to 6); nullptr brings
+// back a fresh POSIX port. A replaced implementation is closed first.
+void SerialPortSetzen(int port, std::shared_ptr<SerialPort> implementation);
+// The implementation behind a port number, nullptr outside 1 to 6.
+SerialPort* SerialPortHolen(int port);
+
+int OpenComConfig(int port, const char* deviceName, long baud, int parity, int dataBits, int stopBits,
+                  int inputQueueSize, int outputQueueSize);
+int CloseCom(int port);
+int SetComTime(int port, double seconds);
+int FlushInQ(int port);
+int FlushOutQ(int port);
+int ComWrt(int port, const char* buffer, int count);
+int GetOutQLen(int port);
+// Bounded wait until everything written has left the port (see SerialPort).
+int WaitOutQEmpty(int port);
+int ComRdByte(int port);
