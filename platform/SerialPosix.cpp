@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -12,6 +13,11 @@
 #include <thread>
 
 #include "platform/SerialPort.h"
+
+// The kernel's termios is the start of the C library's one.
+static_assert(offsetof(termios, c_iflag) == 0 && offsetof(termios, c_oflag) == 4 &&
+              offsetof(termios, c_cflag) == 8 && offsetof(termios, c_lflag) == 12 &&
+              offsetof(termios, c_line) == 16 && offsetof(termios, c_cc) == 17 && NCCS >= 19);
 
 namespace {
 
@@ -123,8 +129,10 @@ int PosixSerialPort::open(const char* deviceName, long baud, int parity, int dat
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
     // The Linux pseudo-terminal accepts but ignores size and parity, so the
-    // result of the call is what counts, not a read-back.
-    if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0 || tcsetattr(fd, TCSANOW, &t) != 0) {
+    // result of the call is what counts, not a read-back. tcsetattr() of the
+    // C library reads back and refuses such a line once nothing else changes;
+    // the ioctl underneath it reports what the kernel did.
+    if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0 || ioctl(fd, TCSETS, &t) != 0) {
         ::close(fd);
         return -1;
     }
@@ -139,6 +147,9 @@ int PosixSerialPort::close() {
     if (fd_ < 0) {
         return -1;
     }
+    // The exclusive claim would outlive this descriptor while another one
+    // (a simulator holding its own line) keeps the terminal open.
+    ioctl(fd_, TIOCNXCL);
     int r = ::close(fd_);
     fd_ = -1;
     return r == 0 ? 0 : -1;

@@ -1,0 +1,84 @@
+#include "Zeichensatz.h"
+
+namespace {
+
+// 0x80 to 0x9F; the rest of the code page equals Latin-1.
+constexpr char32_t kObereSteuerzeichen[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char32_t Zeichen(unsigned char b) {
+    return b >= 0x80 && b <= 0x9F ? kObereSteuerzeichen[b - 0x80] : b;
+}
+
+void Anhaengen(std::string& s, char32_t c) {
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string Cp1252NachUtf8(std::string_view text) {
+    std::string s;
+    for (char c : text) {
+        Anhaengen(s, Zeichen(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+bool Utf8NachCp1252(std::string_view text, std::string* ergebnis) {
+    std::string s;
+    for (size_t i = 0; i < text.size();) {
+        auto b = static_cast<unsigned char>(text[i]);
+        char32_t c = 0;
+        size_t laenge = 0;
+        if (b < 0x80) {
+            c = b;
+            laenge = 1;
+        } else if ((b & 0xE0) == 0xC0) {
+            c = b & 0x1F;
+            laenge = 2;
+        } else if ((b & 0xF0) == 0xE0) {
+            c = b & 0x0F;
+            laenge = 3;
+        } else {
+            return false;  // four-byte characters are all outside the code page
+        }
+        if (i + laenge > text.size()) {
+            return false;
+        }
+        for (size_t k = 1; k < laenge; ++k) {
+            auto f = static_cast<unsigned char>(text[i + k]);
+            if ((f & 0xC0) != 0x80) {
+                return false;
+            }
+            c = (c << 6) | (f & 0x3F);
+        }
+        if ((laenge == 2 && c < 0x80) || (laenge == 3 && c < 0x800)) {
+            return false;  // overlong form
+        }
+        int gefunden = -1;
+        for (int k = 0; k < 256 && gefunden < 0; ++k) {
+            if (Zeichen(static_cast<unsigned char>(k)) == c) {
+                gefunden = k;
+            }
+        }
+        if (gefunden < 0) {
+            return false;
+        }
+        s += static_cast<char>(gefunden);
+        i += laenge;
+    }
+    *ergebnis = std::move(s);
+    return true;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Code page 1252 (the device's and the program's texts) and UTF-8 (the
+// terminal). Every one of the 256 byte values has its character; the five
+// holes of the code page stand for the control characters of the same number.
+std::string Cp1252NachUtf8(std::string_view text);
+
+// False for invalid UTF-8 or a character code page 1252 does not have.
+bool Utf8NachCp1252(std::string_view text, std::string* ergebnis);

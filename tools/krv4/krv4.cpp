@@ -1,0 +1,242 @@
+// krv4: one command to a KRV-4 from the shell, through the program's driver.
+// Exit status 0 on success, 1 when the port or the device fails, 2 on bad usage.
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "Spur.h"
+#include "Zeichensatz.h"
+#include "device/qvlkrv4.h"
+#include "errors/QVL_errorV3.h"
+#include "platform/SerialPort.h"
+
+namespace {
+
+int Fehler(int code) {
+    std::fprintf(stderr, "Fehler #%d: %s\n", -code, Cp1252NachUtf8(QVL_Fehlermeldung(code)).c_str());
+    return 1;
+}
+
+int Falsch(const std::string& text) {
+    std::fprintf(stderr, "krv4: %s\n", text.c_str());
+    return 2;
+}
+
+// Decimal, or hexadecimal after "0x"; up to 32 bits, kept as the bit pattern
+// so that the driver's own range check judges it.
+bool GanzzahlLesen(const std::string& text, int* wert) {
+    std::string_view s = text;
+    bool negativ = !s.empty() && s[0] == '-';
+    if (negativ) {
+        s.remove_prefix(1);
+    }
+    int basis = 10;
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        s.remove_prefix(2);
+        basis = 16;
+    }
+    unsigned long long v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, basis);
+    if (s.empty() || ec != std::errc() || p != s.data() + s.size()) {
+        return false;
+    }
+    if (negativ) {
+        if (v > static_cast<unsigned long long>(INT_MAX) + 1) {
+            return false;
+        }
+        *wert = static_cast<int>(-static_cast<long long>(v));
+        return true;
+    }
+    if (v > UINT32_MAX) {
+        return false;
+    }
+    *wert = static_cast<int>(static_cast<std::uint32_t>(v));
+    return true;
+}
+
+bool RealzahlLesen(const std::string& text, double* wert) {
+    const char* a = text.data();
+    const char* e = a + text.size();
+    if (a < e && *a == '+') {
+        ++a;
+    }
+    auto [p, ec] = std::from_chars(a, e, *wert);
+    return a < e && ec == std::errc() && p == e;
+}
+
+std::string StatusText(int status) {
+    static const struct {
+        int maske;
+        const char* lampe;
+    } kLampen[] = {{0x01, "Prüfung läuft"}, {0x02, "bestanden"}, {0x04, "nicht bestanden"},
+                   {0x08, "abgebrochen"},   {0x40, "Direktbetrieb"}};
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", status);
+    std::string s = hex;
+    const char* trenner = " ";
+    for (const auto& l : kLampen) {
+        if (status & l.maske) {
+            s += trenner;
+            s += l.lampe;
+            trenner = ", ";
+        }
+    }
+    return s;
+}
+
+std::string WertAusgeben(const QVLKRV4_Parameter* p, double real, int ganz, const char* text) {
+    if (p->art == QVLKRV4_TEXT) {
+        return Cp1252NachUtf8(text);
+    }
+    char puffer[32];
+    if (QVLKRV4_WertText(p, real, ganz, nullptr, puffer, sizeof puffer) >= 0) {
+        return puffer;
+    }
+    auto r = std::to_chars(puffer, puffer + sizeof puffer, real);
+    return std::string(puffer, r.ptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int com = 1;
+    std::string pfad;
+    std::string adresse = "1";
+    std::string spur;
+    std::string funktion;
+    int programm = 0;
+    int schritt = 0;
+    std::string name;
+    std::string wert;
+
+    CLI::App app{"Schickt einen Befehl an ein KRV-4 und zeigt die Antwort."};
+    auto* optCom = app.add_option("--com", com, "Schnittstelle 1 bis 6 (KRV4_COMn oder /dev/ttyS(n-1))")
+                       ->check(CLI::Range(1, 6))
+                       ->capture_default_str();
+    auto* optPort = app.add_option("--port", pfad, "Gerätedatei der Schnittstelle");
+    optCom->excludes(optPort);
+    app.add_option("--address", adresse, "Geräteadresse 1-9, a-f oder & (alle, ohne Antwort)")
+        ->check(CLI::IsMember({"1", "2", "3", "4", "5", "6", "7", "8", "9", "a", "b", "c", "d", "e", "f", "&"}))
+        ->capture_default_str();
+    app.add_option("--trace", spur, "hängt jeden gesendeten und empfangenen Rahmen an diese Datei an");
+    app.require_subcommand(1, 1);
+
+    auto* cmdId = app.add_subcommand("id", "Kennung lesen");
+    auto* cmdStatus = app.add_subcommand("status", "Statusbyte lesen");
+    auto* cmdFunktion = app.add_subcommand("function", "Gerätefunktion: start, stopp, direktbetrieb, "
+                                                       "programmierungabschliessen");
+    cmdFunktion->add_option("NAME", funktion)->required();
+    auto* cmdWahl = app.add_subcommand("select", "Programm und Schritt wählen");
+    cmdWahl->add_option("PROGRAMM", programm)->required()->check(CLI::Range(0, 99));
+    cmdWahl->add_option("SCHRITT", schritt)->required()->check(CLI::Range(0, 99));
+    auto* cmdLesen = app.add_subcommand("get", "Parameter lesen");
+    cmdLesen->add_option("NAME", name)->required();
+    auto* cmdSchreiben = app.add_subcommand("set", "Parameter schreiben");
+    cmdSchreiben->add_option("NAME", name)->required();
+    cmdSchreiben->add_option("WERT", wert)->required();
+    auto* cmdSuchen = app.add_subcommand("scan", "alle Adressen nach Geräten absuchen");
+    std::string namen;
+    for (int i = 0; i < QVLKRV4_ParameterAnzahl; ++i) {
+        namen += std::string(i ? ", " : "") + QVLKRV4_Parameterliste[i].name;
+    }
+    app.footer("Parameter: " + namen);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
+    }
+    const char a = adresse[0];
+
+    // The value is checked before the line is touched.
+    const QVLKRV4_Parameter* parameter = QVLKRV4_ParameterSuchen(name.c_str());
+    double realWert = 0.0;
+    int ganzWert = 0;
+    std::string textWert;
+    if (*cmdSchreiben && parameter) {
+        bool gut = true;
+        switch (parameter->art) {
+            case QVLKRV4_GANZZAHL:
+            case QVLKRV4_HEXZAHL: gut = GanzzahlLesen(wert, &ganzWert); break;
+            case QVLKRV4_REALZAHL: gut = RealzahlLesen(wert, &realWert); break;
+            case QVLKRV4_TEXT: gut = Utf8NachCp1252(wert, &textWert); break;
+        }
+        if (!gut) {
+            return Falsch("Wert \"" + wert + "\" passt nicht zum Parameter " + name);
+        }
+    }
+
+    FILE* spurDatei = nullptr;
+    if (!spur.empty() && !(spurDatei = std::fopen(spur.c_str(), "a"))) {
+        return Falsch("Spurdatei " + spur + " lässt sich nicht öffnen");
+    }
+    if (!pfad.empty() || spurDatei) {
+        std::shared_ptr<SerialPort> port = std::make_shared<PosixSerialPort>(pfad);
+        if (spurDatei) {
+            port = std::make_shared<SpurPort>(port, spurDatei);
+        }
+        SerialPortSetzen(com, port);
+    }
+
+    int r = QVLKRV4_Open(com, 9600);
+    if (r == 0) {
+        r = QVLKRV4_Timeout(com, 1.0);
+    }
+    if (r != 0) {
+        return Fehler(r);
+    }
+
+    std::string ausgabe;
+    if (*cmdId) {
+        char kennung[28];
+        if ((r = QVLKRV4_IDLesen(com, a, kennung)) == 0) {
+            ausgabe = Cp1252NachUtf8(kennung) + "\n";
+        }
+    } else if (*cmdStatus) {
+        int status = 0;
+        if ((r = QVLKRV4_StatusLesen(com, a, 1, &status)) == 0) {
+            ausgabe = StatusText(status) + "\n";
+        }
+    } else if (*cmdFunktion) {
+        r = QVLKRV4_DeviceFunction(com, a, funktion.c_str());
+    } else if (*cmdWahl) {
+        r = QVLKRV4_ProgrammUndSchrittEinstellen(com, a, programm, schritt);
+    } else if (*cmdLesen) {
+        double real = 0.0;
+        int ganz = 0;
+        char text[21] = "";
+        if ((r = QVLKRV4_ParameterLesen(com, a, name.c_str(), &real, &ganz, text)) == 0) {
+            ausgabe = WertAusgeben(parameter, real, ganz, text) + "\n";
+        }
+    } else if (*cmdSchreiben) {
+        r = QVLKRV4_ParameterSchreiben(com, a, name.c_str(), realWert, ganzWert, textWert.c_str());
+    } else if (*cmdSuchen) {
+        for (char g : std::string("123456789abcdef")) {
+            char kennung[28];
+            int s = QVLKRV4_IDLesen(com, g, kennung);
+            std::string zeile = std::string(1, g) + " ";
+            if (s == 0) {
+                zeile += Cp1252NachUtf8(kennung);
+            } else {
+                zeile += "Fehler #" + std::to_string(-s) + ": " + Cp1252NachUtf8(QVL_Fehlermeldung(s));
+            }
+            std::printf("%s\n", zeile.c_str());
+            std::fflush(stdout);
+        }
+    }
+    QVLKRV4_Close(com);
+    SerialPortSetzen(com, nullptr);
+    if (spurDatei) {
+        std::fclose(spurDatei);
+    }
+    if (r != 0) {
+        return Fehler(r);
+    }
+    std::fputs(ausgabe.c_str(), stdout);
+    return 0;
+}
