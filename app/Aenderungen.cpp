@@ -4,6 +4,8 @@
 #include <string>
 
 #include "app/Krv4Steuerung.h"
+#include "errors/QVL_errorV3.h"
+#include "storage/Dateifunktionen.h"
 
 bool gDatenGeaendert = false;
 char gDateiname[kMaxPathname] = "Unbenannt";
@@ -21,4 +23,21 @@ void PaneltitelAktualisieren() {
     SplitPath(gDateiname, laufwerk, verzeichnis, datei);
     std::string titel = std::string(gPaneltitle) + " - " + datei;
     SetPanelAttribute(panelHandle, ATTR_TITLE, titel.c_str());
+}
+
+int AbfrageWennNichtGespeichert() {
+    if (!gDatenGeaendert) return 0;
+    std::string laufwerk, verzeichnis, datei;
+    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
+    std::string frage = "Möchten Sie die Änderungen in " + datei + " speichern?";
+    enum { JA = 1, NEIN = 2, ABBRECHEN = 3 };
+    int antwort = GenericMessagePopup("Datei speichern", frage.c_str(), "Ja", "Nein", "Abbrechen", JA, JA, ABBRECHEN);
+    if (antwort == NEIN) return 0;
+    if (antwort != JA) return 1;
+    int status = DateiSpeichern(0);
+    if (status != 0) {
+        QVL_Fehlerpopup(status);
+        return 1;
+    }
+    return 0;
 }

@@ -14,3 +14,6 @@ void AlsGespeichertSetzen();
 void DateinameZuruecksetzen();
 void DateinameSetzen(const char* pfad);
 void PaneltitelAktualisieren();
+// Before unsaved data would be lost: 0 = go ahead, 1 = abandon the action
+// (the operator cancelled, or the save he asked for did not happen).
+int AbfrageWennNichtGespeichert();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/Aenderungen.h"
 #include "model/Programmverwaltung.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -82,6 +83,6 @@ int Krv4SteuerungAusfuehren(int argc, char* argv[]) {
 }
 
 int Panel_Callback(int, int event, void*, int, int) {
-    if (event == EVENT_CLOSE) QuitUserInterface(0);
+    if (event == EVENT_CLOSE && AbfrageWennNichtGespeichert() == 0) QuitUserInterface(0);
     return 0;
 }

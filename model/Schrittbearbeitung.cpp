@@ -1,8 +1,10 @@
 #include "model/Schrittbearbeitung.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
+#include "app/Aenderungen.h"
 #include "app/Krv4Steuerung.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -108,8 +110,9 @@ void PanelInSchrittLesen(Pruefschritt& s) {
 void PruefschrittAusArrayLaden() { SchrittAufPanelZeigen(gPSindex); }
 
 void PruefschrittInArraySpeichern() {
-    // While a direct test runs, the panel goes to the device instead (the
-    // direct test module takes over here once it exists).
+    // While a direct test runs, the panel goes to the device instead and the
+    // working copy stays as it is: the direct test module takes over here
+    // (read into a temporary record, check it, send it, report the result).
     PanelInSchrittLesen(gPruefschritte[gPSindex]);
 }
 
@@ -131,4 +134,79 @@ void GrenzwerteinheitenSetzen() {
         SetCtrlVal(panelHandle, PANEL_EINHEIT1, einheit);
         SetCtrlVal(panelHandle, PANEL_EINHEIT2, einheit);
     }
+}
+
+void PruefschrittAusListboxAktivieren() {
+    int index = 0;
+    if (GetCtrlVal(panelHandle, PANEL_LISTBOX, index) != 0) return;
+    if (index < 0 || index >= gPSanzahl) return;
+    gPSindex = index;
+    PruefschrittAusArrayLaden();
+}
+
+int PruefschrittPlausibilitaetspruefung(const Pruefschritt* schritt) {
+    const Pruefschritt& s = schritt ? *schritt : gPruefschritte[gPSindex];
+    std::string meldung;
+    if (s.netzgeraetAktiv && s.impulsAktiv)
+        meldung += "Netzgerät und Impulsgenerator dürfen nicht gleichzeitig aktiv sein.\n";
+    if ((s.netzgeraetAktiv || s.impulsAktiv) && s.messgeraet == MESSGERAET_RPG)
+        meldung += "RPG darf nicht gleichzeitig mit Netzgerät oder Impulsgenerator aktiv sein.\n";
+    if (s.untererGrenzwert > s.obererGrenzwert) meldung += "Oberer Grenzwert ist kleiner als Unterer Grenzwert.\n";
+    if (meldung.empty()) return 0;
+    MessagePopup("Fehler im Prüfschritt", meldung.c_str());
+    return -1;
+}
+
+namespace {
+
+void SchrittGeaendert() {
+    DatenAlsGeaendertMarkieren();
+    PruefschrittInArraySpeichern();
+}
+
+// Exactly one of a group is on: the one the operator touched, even when it
+// was on before and the click switched it off.
+void NurDiesenEinschalten(int control, std::initializer_list<int> gruppe) {
+    for (int c : gruppe) SetCtrlVal(panelHandle, c, 0);
+    SetCtrlVal(panelHandle, control, 1);
+}
+
+}  // namespace
+
+int AllgemeineAenderung_Callback(int, int, int event, void*, int, int) {
+    if (event == EVENT_VAL_CHANGED) SchrittGeaendert();
+    return 0;
+}
+
+int Grenzwerte_Callback(int, int, int event, void*, int, int) {
+    if (event == EVENT_VAL_CHANGED) SchrittGeaendert();
+    return 0;
+}
+
+int RpgMessbereich_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_VAL_CHANGED) return 0;
+    GrenzwerteinheitenSetzen();
+    SchrittGeaendert();
+    return 0;
+}
+
+int TogglegruppeMessgeraet_Callback(int, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    NurDiesenEinschalten(control, {PANEL_DRUCKAKTIV, PANEL_VAKUUMAKTIV, PANEL_FLOWAKTIV, PANEL_RPGAKTIV,
+                                   PANEL_SPANNUNGAKTIV, PANEL_STROMAKTIV});
+    GrenzwerteinheitenSetzen();
+    SchrittGeaendert();
+    return 0;
+}
+
+int TogglegruppeGrenzwerte_Callback(int, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    NurDiesenEinschalten(control, {PANEL_GUTINNERHALB, PANEL_GUTAUSSERHALB});
+    SchrittGeaendert();
+    return 0;
+}
+
+int Listbox_Callback(int, int, int event, void*, int, int) {
+    if (event == EVENT_VAL_CHANGED) PruefschrittAusListboxAktivieren();
+    return 0;
 }

@@ -2,7 +2,10 @@
 
 #include <limits>
 
+#include "app/Hauptpanel.h"
 #include "app/Krv4Steuerung.h"
+#include "model/Schrittbearbeitung.h"
+#include "model/Schrittliste.h"
 #include "toolkit/PanelDef.h"
 
 // The panel file of the program: every panel with its controls, labels,
@@ -102,61 +105,61 @@ constexpr ListItemDef kRpgBereiche[] = {
 
 const ControlDef kPanelControls[] = {
     {.id = PANEL_PROGRAMMLISTE, .name = "PROGRAMMLISTE", .kind = CtrlKind::Ring, .label = "Programm",
-     .type = ValueType::Int},
+     .type = ValueType::Int, .callback = Programmliste_Callback},
     {.id = PANEL_LISTBOX, .name = "LISTBOX", .kind = CtrlKind::ListBox, .label = "Prüfschritte",
-     .type = ValueType::Int},
-    Command(ID(PANEL, PRUEFSCHRITTNEU), "Neu"),
-    Command(ID(PANEL, PRUEFSCHRITTLOESCHEN), "Löschen"),
-    Command(ID(PANEL, PRUEFSCHRITTKOPIEREN), "Kopieren"),
-    Command(ID(PANEL, PRUEFSCHRITTEINFUEGEN), "Einfügen", nullptr, true),
-    Command(ID(PANEL, PRUEFSCHRITTUMBENENNE), "Umbenennen"),
-    Command(ID(PANEL, PRUEFSCHRITTAUFWAERTS), "^ Aufwärts"),
-    Command(ID(PANEL, PRUEFSCHRITTABWAERTS), "v Abwärts"),
+     .type = ValueType::Int, .callback = Listbox_Callback},
+    Command(ID(PANEL, PRUEFSCHRITTNEU), "Neu", Pruefschrittaktionen_Callback),
+    Command(ID(PANEL, PRUEFSCHRITTLOESCHEN), "Löschen", Pruefschrittaktionen_Callback),
+    Command(ID(PANEL, PRUEFSCHRITTKOPIEREN), "Kopieren", Pruefschrittaktionen_Callback),
+    Command(ID(PANEL, PRUEFSCHRITTEINFUEGEN), "Einfügen", Pruefschrittaktionen_Callback, true),
+    Command(ID(PANEL, PRUEFSCHRITTUMBENENNE), "Umbenennen", Pruefschrittaktionen_Callback),
+    Command(ID(PANEL, PRUEFSCHRITTAUFWAERTS), "^ Aufwärts", Pruefschrittaktionen_Callback),
+    Command(ID(PANEL, PRUEFSCHRITTABWAERTS), "v Abwärts", Pruefschrittaktionen_Callback),
     Text(ID(PANEL, TEXTMSG), "Versorgung"),
-    Check(ID(PANEL, NETZGERAETAKTIV), "Netzgerät"),
-    Real(ID(PANEL, NETZGERAETU), "Spannung [V]", 0.0, 0.0, 33.0, 2),
-    Real(ID(PANEL, NETZGERAETI), "Strom [A]", 0.0, 0.0, 20.0, 2),
-    Check(ID(PANEL, IMPULSAKTIV), "Impulsgenerator"),
-    Real(ID(PANEL, IMPULSAUSSCHALTZEIT), "Ausschaltzeit [ms]", 0.1, 0.1, 6553.5, 1),
-    Real(ID(PANEL, IMPULSEINSCHALTZEIT), "Einschaltzeit [ms]", 0.0, 0.0, 6553.5, 1),
-    Integer(ID(PANEL, IMPULSZYKLEN), "Zyklen", 1, 1, 65535),
+    Check(ID(PANEL, NETZGERAETAKTIV), "Netzgerät", AllgemeineAenderung_Callback),
+    Real(ID(PANEL, NETZGERAETU), "Spannung [V]", 0.0, 0.0, 33.0, 2, AllgemeineAenderung_Callback),
+    Real(ID(PANEL, NETZGERAETI), "Strom [A]", 0.0, 0.0, 20.0, 2, AllgemeineAenderung_Callback),
+    Check(ID(PANEL, IMPULSAKTIV), "Impulsgenerator", AllgemeineAenderung_Callback),
+    Real(ID(PANEL, IMPULSAUSSCHALTZEIT), "Ausschaltzeit [ms]", 0.1, 0.1, 6553.5, 1, AllgemeineAenderung_Callback),
+    Real(ID(PANEL, IMPULSEINSCHALTZEIT), "Einschaltzeit [ms]", 0.0, 0.0, 6553.5, 1, AllgemeineAenderung_Callback),
+    Integer(ID(PANEL, IMPULSZYKLEN), "Zyklen", 1, 1, 65535, AllgemeineAenderung_Callback),
     Decoration(ID(PANEL, DECORATION_2)),
     Text(ID(PANEL, TEXTMSG_2), "Meßgeräte"),
-    Integer(ID(PANEL, MESSWARTEZEIT), "nach", 2, 1, 600),
-    Check(ID(PANEL, DIFFERENZMESSUNG), "Differenzmessung"),
-    Check(ID(PANEL, MESSENBISWEITER), "Weitermessen bis Weiter-Taste gedrückt wird"),
+    Integer(ID(PANEL, MESSWARTEZEIT), "nach", 2, 1, 600, AllgemeineAenderung_Callback),
+    Check(ID(PANEL, DIFFERENZMESSUNG), "Differenzmessung", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, MESSENBISWEITER), "Weitermessen bis Weiter-Taste gedrückt wird", AllgemeineAenderung_Callback),
     Field(ID(PANEL, DRUCKMESSBEREICH), "Druck", "0 - 2000 mbar", true),
     Field(ID(PANEL, VAKUUMMESSBEREICH), "Vakuum", "0 - 800 mbar", true),
     Field(ID(PANEL, FLOWMESSBEREICH), "Flow", "0 - 20 nl/min", true),
-    Ring(ID(PANEL, RPGMESSBEREICH), "RPG", kRpgBereiche, 3),
+    Ring(ID(PANEL, RPGMESSBEREICH), "RPG", kRpgBereiche, 3, RpgMessbereich_Callback),
     Field(ID(PANEL, SPANNUNGMESSBEREICH), "Spannung", "0 - 33 V", true),
     Field(ID(PANEL, STROMMESSBEREICH), "Strom", "0 - 2 A", true),
-    Radio(ID(PANEL, DRUCKAKTIV), "", 0),
-    Radio(ID(PANEL, VAKUUMAKTIV), "", 0),
-    Radio(ID(PANEL, FLOWAKTIV), "", 0),
-    Radio(ID(PANEL, RPGAKTIV), "", 0),
-    Radio(ID(PANEL, SPANNUNGAKTIV), "", 0),
-    Radio(ID(PANEL, STROMAKTIV), "", 0),
+    Radio(ID(PANEL, DRUCKAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
+    Radio(ID(PANEL, VAKUUMAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
+    Radio(ID(PANEL, FLOWAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
+    Radio(ID(PANEL, RPGAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
+    Radio(ID(PANEL, SPANNUNGAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
+    Radio(ID(PANEL, STROMAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
     Decoration(ID(PANEL, DECORATION_3)),
     Text(ID(PANEL, TEXTMSG_3), "Ventile"),
-    Check(ID(PANEL, K_OEFFNUNGDS), "Ansaugen/Abblasen auf DS (V3)"),
-    Check(ID(PANEL, K_OEFFNUNGSS), "Ansaugen/Abblasen auf SS (V6)"),
-    Check(ID(PANEL, K_DROSSELDS), "Widerstand druckseitig (V2)"),
-    Check(ID(PANEL, K_DROSSELSS), "Widerstand saugseitig (V5)"),
-    Check(ID(PANEL, K_BYPASSDS), "Bypass druckseitig (V1)"),
-    Check(ID(PANEL, K_BYPASSSS), "Bypass saugseitig (V4)"),
-    Check(ID(PANEL, K_EXTDRUCKDS), "Externer Prüfdruck DS (V7)"),
-    Check(ID(PANEL, K_EXTDRUCKSS), "Externer Prüfdruck SS (V8)"),
-    Command(ID(PANEL, PNEUMATIKPLAN), "Pneumatikplan"),
+    Check(ID(PANEL, K_OEFFNUNGDS), "Ansaugen/Abblasen auf DS (V3)", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, K_OEFFNUNGSS), "Ansaugen/Abblasen auf SS (V6)", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, K_DROSSELDS), "Widerstand druckseitig (V2)", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, K_DROSSELSS), "Widerstand saugseitig (V5)", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, K_BYPASSDS), "Bypass druckseitig (V1)", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, K_BYPASSSS), "Bypass saugseitig (V4)", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, K_EXTDRUCKDS), "Externer Prüfdruck DS (V7)", AllgemeineAenderung_Callback),
+    Check(ID(PANEL, K_EXTDRUCKSS), "Externer Prüfdruck SS (V8)", AllgemeineAenderung_Callback),
+    Command(ID(PANEL, PNEUMATIKPLAN), "Pneumatikplan", Pneumatikplan_Callback),
     Decoration(ID(PANEL, DECORATION)),
-    Real(ID(PANEL, UNTERERGRENZWERT), "Unterer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2),
-    Real(ID(PANEL, OBERERGRENZWERT), "Oberer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2),
-    Radio(ID(PANEL, GUTINNERHALB), "Gut wenn innerhalb der Grenzen", 1),
-    Radio(ID(PANEL, GUTAUSSERHALB), "Gut wenn außerhalb der Grenzen", 0),
-    Check(ID(PANEL, GRENZENGUT), "Grenzen werden noch als gut geprüft"),
+    Real(ID(PANEL, UNTERERGRENZWERT), "Unterer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2, Grenzwerte_Callback),
+    Real(ID(PANEL, OBERERGRENZWERT), "Oberer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2, Grenzwerte_Callback),
+    Radio(ID(PANEL, GUTINNERHALB), "Gut wenn innerhalb der Grenzen", 1, TogglegruppeGrenzwerte_Callback),
+    Radio(ID(PANEL, GUTAUSSERHALB), "Gut wenn außerhalb der Grenzen", 0, TogglegruppeGrenzwerte_Callback),
+    Check(ID(PANEL, GRENZENGUT), "Grenzen werden noch als gut geprüft", AllgemeineAenderung_Callback),
     Toggle(ID(PANEL, DIREKTTEST), "Direkttest", "Direkttest beenden"),
-    Command(ID(PANEL, COMEINSTELLUNGEN), "Com Einstellungen"),
-    Command(ID(PANEL, KALIBRIERUNG), "Kalibrierung"),
+    Command(ID(PANEL, COMEINSTELLUNGEN), "Com Einstellungen", ComEinstellungen_Callback),
+    Command(ID(PANEL, KALIBRIERUNG), "Kalibrierung", Kalibrierung_Callback),
     Command(ID(PANEL, GERAETSCHREIBEN), "zu KRV-4 schreiben"),
     Command(ID(PANEL, GERAETLESEN), "von KRV-4 lesen"),
     ErrorLed(ID(PANEL, FEHLERLED)),
@@ -172,22 +175,22 @@ const ControlDef kPanelControls[] = {
 };
 
 const MenuItemDef kMenuDatei[] = {
-    {MENU_DATEI_NEU, "NEU", "Neu"},
-    {MENU_DATEI_OEFFNEN, "OEFFNEN", "Öffnen"},
-    {MENU_DATEI_SPEICHERN, "SPEICHERN", "Speichern"},
-    {MENU_DATEI_SPEICHERNUNTER, "SPEICHERNUNTER", "Speichern unter"},
+    {MENU_DATEI_NEU, "NEU", "Neu", Menu_Datei},
+    {MENU_DATEI_OEFFNEN, "OEFFNEN", "Öffnen", Menu_Datei},
+    {MENU_DATEI_SPEICHERN, "SPEICHERN", "Speichern", Menu_Datei},
+    {MENU_DATEI_SPEICHERNUNTER, "SPEICHERNUNTER", "Speichern unter", Menu_Datei},
     {MENU_DATEI_SEPARATOR, "SEPARATOR", nullptr},
-    {MENU_DATEI_BEENDEN, "BEENDEN", "Beenden"},
+    {MENU_DATEI_BEENDEN, "BEENDEN", "Beenden", Menu_Datei},
 };
 
 const MenuItemDef kMenuProgramm[] = {
-    {MENU_PROGRAMM_UMBENENNEN, "UMBENENNEN", "Umbenennen"},
-    {MENU_PROGRAMM_KOPIEREN, "KOPIEREN", "Kopieren"},
-    {MENU_PROGRAMM_EINFUEGEN, "EINFUEGEN", "Einfügen", nullptr, true},
+    {MENU_PROGRAMM_UMBENENNEN, "UMBENENNEN", "Umbenennen", Menu_Programm},
+    {MENU_PROGRAMM_KOPIEREN, "KOPIEREN", "Kopieren", Menu_Programm},
+    {MENU_PROGRAMM_EINFUEGEN, "EINFUEGEN", "Einfügen", Menu_Programm, true},
 };
 
 const MenuItemDef kMenuHilfe[] = {
-    {MENU_HILFE_INFO, "INFO", "Info"},
+    {MENU_HILFE_INFO, "INFO", "Info", Menu_Hilfe},
 };
 
 const MenuDef kMenus[] = {
@@ -243,7 +246,7 @@ const ControlDef kComControls[] = {
 const ControlDef kFortschrittControls[] = {Text(ID(FORTSCHPNL, TEXT), "...")};
 
 const ControlDef kInfoControls[] = {
-    Command(ID(INFOPANEL, OK), "OK"),
+    Command(ID(INFOPANEL, OK), "OK", InfoOk_Callback),
     Picture(ID(INFOPANEL, PICTURE), "info"),
     Text(ID(INFOPANEL, TEXTMSG), "QVL Prüf- und Messtechnik"),
     Text(ID(INFOPANEL, TEXTMSG_2), "Industriestraße 4, 71332 Waiblingen"),
@@ -254,12 +257,12 @@ const ControlDef kInfoControls[] = {
 
 const ControlDef kPlanControls[] = {
     Picture(ID(PLANPANEL, PICTURE), "pneumatikplan"),
-    Command(ID(PLANPANEL, OK), "OK"),
+    Command(ID(PLANPANEL, OK), "OK", PlanOk_Callback),
     Text(ID(PLANPANEL, TEXTMSG), "Ventile sind im Ruhezustand geschlossen."),
 };
 
 const ControlDef kStringControls[] = {
-    Field(ID(STRINGPNL, STRING), "", "", false),
+    Field(ID(STRINGPNL, STRING), "", "", false, Stringeingabe_Callback),
 };
 
 // ---- calibration panel ----
@@ -323,7 +326,8 @@ const PanelDef kPanels[] = {
     {.resourceId = KALPANEL, .name = "KALPANEL", .title = "Kalibrierung", .controls = kKalControls},
     {.resourceId = PANEL, .name = "PANEL", .title = "KRV04 Steuerung -", .callback = Panel_Callback,
      .controls = kPanelControls, .menuBar = &kMenuBar},
-    {.resourceId = PLANPANEL, .name = "PLANPANEL", .title = "Pneumatikplan", .controls = kPlanControls},
+    {.resourceId = PLANPANEL, .name = "PLANPANEL", .title = "Pneumatikplan",
+     .callback = PlanPanel_Callback, .controls = kPlanControls},
     {.resourceId = STRINGPNL, .name = "STRINGPNL", .title = "Stringeingabe", .controls = kStringControls},
 };
 

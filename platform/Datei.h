@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Binary file operations on whole blocks. Handles are small non-negative
+// numbers; -1 means failure. Only regular files are opened for reading, so
+// that a directory or a pipe chosen by mistake fails at once instead of
+// blocking the program.
+
+int DateiOeffnenZumLesen(const char* pfad);
+// Reads up to anzahl bytes; returns the number read (less at the end of the
+// file), -1 on a read error.
+long DateiLesen(int handle, void* puffer, std::size_t anzahl);
+// Writes the whole block; returns the number of bytes written, which is less
+// than anzahl when the disk refused the rest.
+long DateiSchreiben(int handle, const void* puffer, std::size_t anzahl);
+// Pushes what was written to the disk itself. 0 or -1.
+int DateiAufPlatteBringen(int handle);
+int DateiSchliessen(int handle);
+
+// The file that a save to this path really replaces: a symbolic link is
+// followed, so that the link stays a link.
+std::string DateiZiel(const char* pfad);
+// Creates a new, empty file beside the target (same directory, so that the
+// final rename cannot cross file systems), with the access mode the target
+// has or a new file would get. Returns its handle and its path, or -1.
+int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad);
+// Replaces ziel by von in one step (rename), then makes the directory entry
+// durable. 0 or -1.
+int DateiErsetzen(const std::string& von, const std::string& ziel);
+int DateiEntfernen(const std::string& pfad);

@@ -1,0 +1,154 @@
+#include "storage/Dateifunktionen.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/Aenderungen.h"
+#include "model/Schrittbearbeitung.h"
+#include "platform/Datei.h"
+#include "toolkit/Toolkit.h"
+
+namespace {
+
+constexpr int kNichtGespeichert = -6000;
+constexpr int kSchreibfehler = -301000;
+constexpr int kFalscherTyp = -302000;
+constexpr int kFalscheVersion = -303000;
+constexpr int kLesefehler = -304000;
+constexpr int kOeffnungsfehler = -308000;
+constexpr int kUnerwartetesFormat = -312000;
+
+constexpr const char* kDateimuster = "*.krv";
+
+bool NameAbgeschlossen(const char (&name)[kNamenslaenge]) {
+    return std::memchr(name, '\0', sizeof name) != nullptr;
+}
+
+// The store relies on these; the bytes of unused slots and padding are the
+// file's own business and pass unchanged.
+bool ProgrammHaltbar(const Programm& prog) {
+    if (!NameAbgeschlossen(prog.name)) return false;
+    if (prog.psAnzahl < 1 || prog.psAnzahl > kMaxPruefschritte) return false;
+    if (prog.psIndex < 0 || prog.psIndex >= prog.psAnzahl) return false;
+    for (int j = 0; j < prog.psAnzahl; ++j)
+        if (!NameAbgeschlossen(prog.schritte[j].name)) return false;
+    return true;
+}
+
+int BlockPruefen(const Datenblock& block) {
+    // The kind text compared as a terminated string: its 21 characters and the NUL.
+    if (std::memcmp(block.kennung, kDateikennung, sizeof kDateikennung) != 0) return kFalscherTyp;
+    if (block.version != kDateiversion) return kFalscheVersion;
+    if (block.progIndex < 0 || block.progIndex >= kAnzahlProgramme) return kUnerwartetesFormat;
+    for (const Programm& prog : block.programme)
+        if (!ProgrammHaltbar(prog)) return kUnerwartetesFormat;
+    return 0;
+}
+
+void BlockUebernehmen(const Datenblock& block) {
+    gProgIndex = block.progIndex;
+    std::memcpy(gProg, block.programme, sizeof gProg);
+    ProgrammverwaltungNachDateiLaden();
+}
+
+// The old file stays whole until the new one is complete on the disk: the
+// block goes to a new file beside it, which then takes the old one's name.
+int BlockSchreiben(const std::string& pfad, const Datenblock& block) {
+    std::string ziel = DateiZiel(pfad.c_str());
+    std::string temp;
+    int handle = DateiTemporaerNeben(ziel, temp);
+    if (handle < 0) return -1;
+    bool vollstaendig = DateiSchreiben(handle, &block, sizeof block) == static_cast<long>(sizeof block) &&
+                        DateiAufPlatteBringen(handle) == 0;
+    if (DateiSchliessen(handle) != 0) vollstaendig = false;
+    if (vollstaendig && DateiErsetzen(temp, ziel) == 0) return 0;
+    DateiEntfernen(temp);
+    return -1;
+}
+
+// A path longer than the program can keep would make the next save go elsewhere.
+bool PfadPasst(const std::string& pfad) { return !pfad.empty() && pfad.size() < sizeof gDateiname; }
+
+}  // namespace
+
+void DatenblockErstellen(Datenblock& block) {
+    std::memset(&block, 0, sizeof block);
+    std::memcpy(block.kennung, kDateikennung, sizeof kDateikennung);
+    block.version = kDateiversion;
+    std::memcpy(block.programme, gProg, sizeof block.programme);
+    block.progIndex = gProgIndex;
+}
+
+int DatenblockPruefen(const unsigned char* daten, std::size_t laenge) {
+    if (daten == nullptr || laenge < kDatenblockGroesse) return kLesefehler;
+    Datenblock block;
+    std::memcpy(&block, daten, sizeof block);
+    return BlockPruefen(block);
+}
+
+int DatenblockUebernehmen(const unsigned char* daten, std::size_t laenge) {
+    if (daten == nullptr || laenge < kDatenblockGroesse) return kLesefehler;
+    Datenblock block;
+    std::memcpy(&block, daten, sizeof block);
+    int status = BlockPruefen(block);
+    if (status != 0) return status;
+    BlockUebernehmen(block);
+    return 0;
+}
+
+int DateiSpeichern(int neuerName) {
+    if (PruefschrittPlausibilitaetspruefung() != 0) {
+        MessagePopup("Fehler im Prüfschritt", "Datei wurde nicht gespeichert");
+        return kNichtGespeichert;
+    }
+    std::string laufwerk, verzeichnis, datei;
+    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
+
+    std::string pfad;
+    if (neuerName != 0 || std::strcmp(gDateiname, kUnbenannt) == 0) {
+        int ergebnis = FileSelectPopup(verzeichnis.c_str(), kDateimuster, kDateimuster, "Speichern",
+                                       VAL_SAVE_BUTTON, 0, 1, 1, 1, pfad);
+        if (ergebnis == VAL_NO_FILE_SELECTED) return kNichtGespeichert;
+        if (ergebnis < 0) return kSchreibfehler;
+    } else {
+        pfad = gDateiname;
+    }
+
+    ProgrammverwaltungVorDateiSpeichern();
+    if (!PfadPasst(pfad)) return kSchreibfehler;
+    Datenblock block;
+    DatenblockErstellen(block);
+    if (BlockSchreiben(pfad, block) != 0) return kSchreibfehler;
+
+    DateinameSetzen(pfad.c_str());
+    PaneltitelAktualisieren();
+    AlsGespeichertSetzen();
+    return 0;
+}
+
+int DateiOeffnen() {
+    std::string laufwerk, verzeichnis, datei;
+    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
+
+    std::string pfad;
+    int ergebnis = FileSelectPopup(verzeichnis.c_str(), kDateimuster, kDateimuster, "Öffnen", VAL_LOAD_BUTTON,
+                                   0, 1, 1, 0, pfad);
+    if (ergebnis == VAL_NO_FILE_SELECTED) return kNichtGespeichert;
+    if (ergebnis != VAL_EXISTING_FILE_SELECTED || !PfadPasst(pfad)) return kOeffnungsfehler;
+
+    int handle = DateiOeffnenZumLesen(pfad.c_str());
+    if (handle < 0) return kOeffnungsfehler;
+    Datenblock block;
+    long gelesen = DateiLesen(handle, &block, sizeof block);
+    DateiSchliessen(handle);
+    if (gelesen < static_cast<long>(sizeof block)) return kLesefehler;
+
+    int status = BlockPruefen(block);
+    if (status != 0) return status;
+
+    DateinameSetzen(pfad.c_str());
+    PaneltitelAktualisieren();
+    AlsGespeichertSetzen();
+    BlockUebernehmen(block);
+    return 0;
+}

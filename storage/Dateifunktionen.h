@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "model/Programmverwaltung.h"
+
+// The test data file: one block of 21040 bytes holding all 16 programs with
+// every step slot, and the selected program, in the layout of the records.
+
+inline constexpr char kDateikennung[] = "QVLKRV4TST1 Programme";
+inline constexpr int32_t kDateiversion = 0;
+
+struct Datenblock {
+    char kennung[32];  // the kind text, NUL at 21, the rest not significant
+    int32_t version;
+    uint8_t fuellbytes1[4];
+    Programm programme[kAnzahlProgramme];
+    int32_t progIndex;
+    uint8_t fuellbytes2[4];
+};
+
+static_assert(sizeof(Datenblock) == 21040);
+static_assert(offsetof(Datenblock, kennung) == 0);
+static_assert(offsetof(Datenblock, version) == 32);
+static_assert(offsetof(Datenblock, fuellbytes1) == 36);
+static_assert(offsetof(Datenblock, programme) == 40);
+static_assert(offsetof(Datenblock, progIndex) == 21032);
+static_assert(offsetof(Datenblock, fuellbytes2) == 21036);
+static_assert(sizeof(kDateikennung) == 22);
+
+inline constexpr std::size_t kDatenblockGroesse = sizeof(Datenblock);
+
+// "Speichern" (neuerName 0: the current name unless "Unbenannt") and
+// "Speichern unter" (1). 0, -6000 refused or cancelled, -301000 not written.
+int DateiSpeichern(int neuerName);
+// "Öffnen". 0, -6000 cancelled, -308000, -304000, -302000, -303000, -312000.
+int DateiOeffnen();
+
+// The block of the program store as it is written.
+void DatenblockErstellen(Datenblock& block);
+// Checks the bytes of a file (only the first 21040 count): 0 when they can
+// be taken over, else -304000 (too short), -302000 (kind), -303000 (version)
+// or -312000 (values the store cannot hold). Nothing is changed.
+int DatenblockPruefen(const unsigned char* daten, std::size_t laenge);
+// Checks the bytes and, only when they pass, replaces the program store with
+// them and shows the selected program. File name and title are the caller's.
+int DatenblockUebernehmen(const unsigned char* daten, std::size_t laenge);
