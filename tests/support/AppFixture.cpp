@@ -2,6 +2,7 @@
 
 #include "app/Krv4Steuerung.h"
 #include "model/Programmverwaltung.h"
+#include "model/Schrittliste.h"
 #include "toolkit/Toolkit.h"
 
 HeadlessBackend& FreshHeadlessToolkit() {
@@ -19,6 +20,7 @@ void AppTest::TearDown() {
 int AppTest::Start(const std::vector<std::string>& args) {
     ui = &FreshHeadlessToolkit();
     ProgrammspeicherZuruecksetzen();
+    KopierpufferZuruecksetzen();
     std::vector<std::string> words = {"krv4steuerung"};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
