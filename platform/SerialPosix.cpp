@@ -168,7 +168,16 @@ int PosixSerialPort::flushIn() {
 }
 
 int PosixSerialPort::flushOut() {
-    return fd_ >= 0 && tcflush(fd_, TCOFLUSH) == 0 ? 0 : -1;
+    if (fd_ < 0) {
+        return -1;
+    }
+    // Nothing waiting, nothing to discard. On a pseudo-terminal the queue is
+    // always empty, and a flush there would throw away the last command while
+    // the other side has not read it yet.
+    if (outQueueLength() == 0) {
+        return 0;
+    }
+    return tcflush(fd_, TCOFLUSH) == 0 ? 0 : -1;
 }
 
 int PosixSerialPort::write(const char* buffer, int count) {
