@@ -1,0 +1,174 @@
+#include "toolkit/qt/PanelWidgets.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QRadialGradient>
+#include <QStyleOptionSpinBox>
+#include <QSvgRenderer>
+#include <algorithm>
+
+namespace {
+
+QString PicturePath(const QString& name) { return QStringLiteral(":/pictures/%1.svg").arg(name); }
+
+// Width of a number field: wide enough for the longest value of a
+// reasonable range, not for the 300 digits of an unbounded one.
+QSize SpinHint(const QAbstractSpinBox* box, const QString& longest) {
+    QFontMetrics fm(box->font());
+    int w = fm.horizontalAdvance(longest + QLatin1Char(' '));
+    QLineEdit* edit = box->findChild<QLineEdit*>();
+    int h = edit ? edit->sizeHint().height() : fm.height() + 6;
+    QStyleOptionSpinBox opt;
+    opt.initFrom(box);
+    opt.buttonSymbols = box->buttonSymbols();
+    opt.frame = box->hasFrame();
+    QSize hint = box->style()->sizeFromContents(QStyle::CT_SpinBox, &opt, QSize(w, h), box);
+    return hint.expandedTo(QSize(60, 0));
+}
+
+}  // namespace
+
+LedWidget::LedWidget(QWidget* parent) : QWidget(parent) {}
+
+void LedWidget::SetState(bool on, int rgb) {
+    if (on == on_ && rgb == rgb_) return;
+    on_ = on;
+    rgb_ = rgb;
+    update();
+}
+
+QSize LedWidget::sizeHint() const {
+    int d = std::max(14, fontMetrics().height());
+    return {d, d};
+}
+
+void LedWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    int d = std::min(width(), height()) - 2;
+    QRectF r((width() - d) / 2.0, (height() - d) / 2.0, d, d);
+    QColor base = QColor::fromRgb(static_cast<QRgb>(rgb_ & 0xFFFFFF));
+    if (!isEnabled()) base = QColor(170, 170, 170);
+    QColor face = on_ && isEnabled() ? base : base.darker(isEnabled() ? 320 : 115);
+    QRadialGradient g(r.center() - QPointF(d / 5.0, d / 5.0), d * 0.7);
+    g.setColorAt(0.0, on_ && isEnabled() ? face.lighter(170) : face.lighter(130));
+    g.setColorAt(1.0, face);
+    p.setBrush(g);
+    p.setPen(QPen(QColor(60, 60, 60), 1.0));
+    p.drawEllipse(r);
+}
+
+PictureWidget::PictureWidget(QWidget* parent, QSize size) : QWidget(parent), size_(size) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void PictureWidget::SetPicture(const QString& name) {
+    if (name == name_) return;
+    name_ = name;
+    update();
+}
+
+void PictureWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QSvgRenderer svg(PicturePath(name_));
+    if (!svg.isValid()) {
+        // A picture the program does not have: its name in a frame.
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.drawText(rect(), Qt::AlignCenter, name_);
+        return;
+    }
+    QSizeF s = svg.defaultSize();
+    s.scale(size(), Qt::KeepAspectRatio);
+    QRectF target((width() - s.width()) / 2.0, (height() - s.height()) / 2.0, s.width(), s.height());
+    if (!isEnabled()) p.setOpacity(0.45);
+    svg.render(&p, target);
+}
+
+void PictureWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && onLeftClick) {
+        event->accept();
+        onLeftClick();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+bool PictureExists(const QString& name) { return QFile::exists(PicturePath(name)); }
+
+QIcon PictureIcon(const QString& name, int size) {
+    QSvgRenderer svg(PicturePath(name));
+    QIcon icon;
+    if (!svg.isValid()) return icon;
+    for (int scale : {1, 2, 3}) {
+        QPixmap pm(size * scale, size * scale);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        svg.render(&p);
+        p.end();
+        pm.setDevicePixelRatio(scale);
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+QSize IntSpin::sizeHint() const {
+    auto digits = [this](int v) { return textFromValue(v); };
+    int lo = std::max(minimum(), -9999999), hi = std::min(maximum(), 99999999);
+    QString a = digits(lo), b = digits(hi);
+    return SpinHint(this, a.size() > b.size() ? a : b);
+}
+
+QValidator::State RealSpin::validate(QString& text, int& pos) const {
+    QString decimal = locale().decimalPoint();
+    if (decimal != QLatin1String(".")) text.replace(QLatin1Char('.'), decimal);
+    return QDoubleSpinBox::validate(text, pos);
+}
+
+double RealSpin::valueFromText(const QString& text) const {
+    QString t = text;
+    QString decimal = locale().decimalPoint();
+    if (decimal != QLatin1String(".")) t.replace(QLatin1Char('.'), decimal);
+    return QDoubleSpinBox::valueFromText(t);
+}
+
+QSize RealSpin::sizeHint() const {
+    double lo = std::max(minimum(), -9999999.0), hi = std::min(maximum(), 99999999.0);
+    QString a = textFromValue(lo), b = textFromValue(hi);
+    return SpinHint(this, a.size() > b.size() ? a : b);
+}
+
+void PanelWindow::closeEvent(QCloseEvent* event) {
+    // The program decides what closing means; the window stays until it
+    // hides the panel.
+    event->ignore();
+    if (onClose) onClose();
+}
+
+void PanelWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (onGeometry) onGeometry();
+}
+
+void PanelWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (onGeometry) onGeometry();
+}
+
+void PanelWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && onZoom) onZoom();
+}
+
+bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && onKey_) return onKey_(static_cast<QKeyEvent*>(event));
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QDoubleSpinBox>
+#include <QIcon>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+// The few widgets Qt does not have as such: lamps, drawn pictures, number
+// fields that stay a sensible width for unbounded ranges, and the panel window
+// that reports its close box, position and zoom to the toolkit.
+
+class LedWidget : public QWidget {
+public:
+    explicit LedWidget(QWidget* parent);
+    void SetState(bool on, int rgb);
+    bool On() const { return on_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    bool on_ = false;
+    int rgb_ = 0xFF0000;
+};
+
+// A picture from the resources (":/pictures/<name>.svg"), drawn to fit.
+class PictureWidget : public QWidget {
+public:
+    PictureWidget(QWidget* parent, QSize size);
+    void SetPicture(const QString& name);
+    const QString& Picture() const { return name_; }
+    std::function<void()> onLeftClick;
+    QSize sizeHint() const override { return size_; }
+    QSize minimumSizeHint() const override { return size_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QString name_;
+    QSize size_;
+};
+
+bool PictureExists(const QString& name);
+QIcon PictureIcon(const QString& name, int size);
+
+class IntSpin : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+// Accepts a point as well as the comma as decimal separator: the numeric
+// keypad gives either, depending on the keyboard layout.
+class RealSpin : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+    QValidator::State validate(QString& text, int& pos) const override;
+    double valueFromText(const QString& text) const override;
+    void ShowEmpty() { lineEdit()->clear(); }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+class PanelWindow : public QWidget {
+public:
+    PanelWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+    std::function<void()> onClose;
+    std::function<void()> onGeometry;
+    std::function<void()> onZoom;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+};
+
+// Sees key presses of one widget before the widget does; returns true to
+// swallow the key.
+class KeyFilter : public QObject {
+public:
+    KeyFilter(QObject* parent, std::function<bool(QKeyEvent*)> onKey) : QObject(parent), onKey_(std::move(onKey)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<bool(QKeyEvent*)> onKey_;
+};

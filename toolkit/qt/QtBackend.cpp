@@ -1,0 +1,880 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStyleFactory>
+#include <QTranslator>
+#include <QWindow>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <set>
+#include <thread>
+
+#include "toolkit/qt/Cp1252.h"
+#include "toolkit/qt/PanelView.h"
+#include "toolkit/qt/QtToolkit.h"
+
+// Resources of a static library are registered by hand.
+static void RegisterPictures() { Q_INIT_RESOURCE(pictures); }
+
+namespace {
+
+QString Plain(const std::string& s) { return FromCp1252(s); }
+QString Plain(const char* s) { return FromCp1252(s ? s : ""); }
+// Buttons, check boxes, group titles and menus read '&' as a shortcut mark.
+QString Literal(QString s) { return s.replace(QLatin1Char('&'), QStringLiteral("&&")); }
+
+QSize PictureSize(const QString& name) {
+    if (name.startsWith(QLatin1String("port_"))) return {104, 40};
+    if (name == QLatin1String("info")) return {128, 128};
+    if (name == QLatin1String("pneumatikplan")) return {760, 470};
+    return {64, 64};
+}
+
+// The key code a control's callback receives: Enter is VAL_ENTER_VKEY, a
+// character its code page byte; keys without a character give none.
+int KeyCode(const QKeyEvent* key) {
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) return VAL_ENTER_VKEY;
+    if (key->text().isEmpty()) return 0;
+    return static_cast<unsigned char>(ToCp1252(key->text().left(1)).front());
+}
+
+class QtBackend;
+QtBackend* gQt = nullptr;
+
+class QtBackend : public ToolkitBackend {
+public:
+    explicit QtBackend(QtMisuseHandler onMisuse) : onMisuse_(std::move(onMisuse)) { gQt = this; }
+    ~QtBackend() override;
+
+    PanelView* View(int handle) {
+        auto it = views_.find(handle);
+        return it == views_.end() ? nullptr : it->second.get();
+    }
+
+    void PanelLoaded(PanelState& panel) override;
+    void PanelShown(PanelState& panel, bool shown) override;
+    void PanelChanged(PanelState& panel) override;
+    void ControlChanged(PanelState& panel, ControlState& control, Change what) override;
+    void MenuChanged(PanelState& panel, MenuItemState& item) override;
+    void PopupInstalled(PanelState& panel, bool installed) override;
+    int Run() override;
+    void Quit(int code) override;
+    void ProcessEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+    void WaitForEvent() override { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+    void Delay(double seconds) override {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    }
+    int MessagePopup(const std::string& title, const std::string& message) override;
+    int GenericMessagePopup(const std::string& title, const std::string& message,
+                            const std::vector<std::string>& buttons, int activeButton, int enterButton,
+                            int escapeButton) override;
+    int FileSelectPopup(const FileSelect& request, std::string& path) override;
+    void Misuse(const std::string& what) override;
+
+private:
+    // While a pop-up of the toolkit is open, no timer tick is delivered.
+    struct PopupScope {
+        explicit PopupScope(QtBackend& b) : b(b) { ++b.popups_; }
+        ~PopupScope() {
+            --b.popups_;
+            b.ScheduleTicks();
+        }
+        QtBackend& b;
+    };
+
+    void BuildControl(PanelView& view, ControlState& control);
+    void BuildMenu(PanelState& panel, PanelView& view);
+    void ApplyValue(ControlView& cv, const ControlState& c);
+    void ApplyItems(ControlView& cv, const ControlState& c);
+    void ApplyAttributes(ControlView& cv, const ControlState& c);
+    void Resync(int panel, int control);
+    void CommitText(int panel, int control);
+    void ShowWindow(PanelState& panel, PanelView& view);
+    void WaitExposed(QWidget* window, int ms);
+    void Photograph(const QString& file);
+    void ReadGeometry(int panel);
+    void Repaint(PanelView& view, ControlView& cv);
+    QWidget* PopupParent();
+
+    // An operator action: callbacks run inside it. Ticks that fall due
+    // meanwhile wait until the outermost one has returned.
+    template <class F>
+    void Operator(F&& action) {
+        if (dying_) return;
+        ++depth_;
+        action();
+        --depth_;
+        ScheduleTicks();
+    }
+    void OnTick(int panel, int control);
+    void ScheduleTicks();
+
+    QtMisuseHandler onMisuse_;
+    std::map<int, std::unique_ptr<PanelView>> views_;
+    QObject context_;  // owner of queued calls, so that none outlives the backend
+    QEventLoop* loop_ = nullptr;
+    int depth_ = 0;
+    int popups_ = 0;
+    bool dying_ = false;
+    bool ticksScheduled_ = false;
+    std::set<std::pair<int, int>> pendingTicks_;
+};
+
+QtBackend::~QtBackend() {
+    dying_ = true;
+    if (gQt == this) gQt = nullptr;
+    // Child panels first: their windows belong to their parent's window.
+    std::vector<QPointer<PanelWindow>> windows;
+    for (auto it = views_.rbegin(); it != views_.rend(); ++it) windows.emplace_back(it->second->window);
+    for (QPointer<PanelWindow>& w : windows) delete w.data();
+}
+
+void QtBackend::Misuse(const std::string& what) {
+    if (onMisuse_) {
+        onMisuse_(what);
+        return;
+    }
+    std::fprintf(stderr, "krv4steuerung: falscher Aufruf des Toolkits: %s\n", what.c_str());
+}
+
+void QtBackend::PanelLoaded(PanelState& p) {
+    auto owned = std::make_unique<PanelView>();
+    PanelView& v = *owned;
+    views_[p.handle] = std::move(owned);
+    v.handle = p.handle;
+    v.def = p.def;
+
+    QWidget* parentWindow = nullptr;
+    if (PanelView* parent = View(p.parent)) parentWindow = parent->window;
+    // Panels inside the main panel open as its dialogs, over it.
+    v.window = new PanelWindow(parentWindow, parentWindow ? Qt::Dialog : Qt::Window);
+    v.window->setObjectName(QString::fromLatin1(p.def->name));
+    v.window->setWindowTitle(Plain(p.title));
+
+    for (ControlState& c : p.controls) BuildControl(v, c);
+    BuildMenu(p, v);
+    LayoutPanel(v);
+    for (ControlState& c : p.controls) {
+        ControlView& cv = v.controls[c.def->id];
+        ApplyItems(cv, c);
+        ApplyAttributes(cv, c);
+    }
+
+    v.window->adjustSize();
+    QRect area = parentWindow ? parentWindow->geometry() : QGuiApplication::primaryScreen()->availableGeometry();
+    QRect g(QPoint(0, 0), v.window->size());
+    g.moveCenter(area.center());
+    if (!parentWindow) g.moveTop(std::max(area.top(), g.top()));
+    v.window->setGeometry(g);
+    p.left = g.left();
+    p.top = g.top();
+    p.width = g.width();
+    p.height = g.height();
+
+    int handle = p.handle;
+    v.window->onClose = [this, handle] {
+        if (PanelReachable(handle)) Operator([&] { DispatchPanelEvent(handle, EVENT_CLOSE); });
+    };
+    v.window->onGeometry = [this, handle] { ReadGeometry(handle); };
+    v.window->onZoom = [this, handle] {
+        PanelState* ps = FindPanel(handle);
+        PanelView* pv = View(handle);
+        if (!ps || !pv || dying_) return;
+        Qt::WindowStates s = pv->window->windowState();
+        ps->zoom = s & Qt::WindowMinimized ? VAL_MINIMIZE : s & Qt::WindowMaximized ? VAL_MAXIMIZE : VAL_NO_ZOOM;
+    };
+}
+
+void QtBackend::BuildControl(PanelView& v, ControlState& c) {
+    const ControlDef& d = *c.def;
+    ControlView& cv = v.controls[d.id];
+    v.order.push_back(d.id);
+    cv.def = &d;
+    QWidget* parent = v.window;
+    const int panel = v.handle, id = d.id;
+    auto caption = [&] {
+        auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        cv.caption = label;
+    };
+
+    switch (d.kind) {
+        case CtrlKind::Ring: {
+            auto* box = new QComboBox(parent);
+            box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            QObject::connect(box, &QComboBox::activated, box, [this, panel, id](int index) {
+                Operator([&] { OperatorSelectIndex(panel, id, index); });
+                Resync(panel, id);
+            });
+            cv.widget = box;
+            caption();
+            break;
+        }
+        case CtrlKind::ListBox: {
+            auto* list = new QListWidget(parent);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            QObject::connect(list, &QListWidget::currentRowChanged, list, [this, panel, id](int row) {
+                if (row < 0) return;
+                Operator([&] { OperatorSelectIndex(panel, id, row); });
+                Resync(panel, id);
+            });
+            cv.widget = list;
+            caption();
+            break;
+        }
+        case CtrlKind::Command: {
+            auto* button = new QPushButton(parent);
+            button->setAutoDefault(false);
+            if (d.picture && *d.picture) {
+                QString picture = QString::fromLatin1(d.picture);
+                button->setIcon(PictureIcon(picture, 32));
+                button->setIconSize(QSize(32, 32));
+            }
+            QObject::connect(button, &QPushButton::clicked, button, [this, panel, id] {
+                Operator([&] { DispatchCtrlEvent(panel, id, EVENT_COMMIT); });
+            });
+            cv.widget = button;
+            break;
+        }
+        case CtrlKind::TextMsg: {
+            auto* label = new QLabel(parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setMinimumHeight(label->fontMetrics().height());
+            cv.widget = label;
+            break;
+        }
+        case CtrlKind::CheckBox: {
+            auto* box = new QCheckBox(parent);
+            QObject::connect(box, &QCheckBox::clicked, box, [this, panel, id](bool on) {
+                Operator([&] { OperatorSetValue(panel, id, on ? 1 : 0); });
+                Resync(panel, id);
+            });
+            cv.widget = box;
+            break;
+        }
+        case CtrlKind::Numeric: {
+            QAbstractSpinBox* spin = nullptr;
+            if (d.type == ValueType::Double) {
+                auto* real = new RealSpin(parent);
+                real->setDecimals(d.decimals);
+                if (d.min < d.max) real->setRange(d.min, d.max);
+                else real->setRange(-std::numeric_limits<double>::max(), std::numeric_limits<double>::max());
+                real->setSingleStep(std::pow(10.0, -std::min(d.decimals, 2)));
+                QObject::connect(real, &QDoubleSpinBox::valueChanged, real, [this, panel, id](double value) {
+                    Operator([&] { OperatorSetValue(panel, id, value); });
+                    Resync(panel, id);
+                });
+                spin = real;
+            } else {
+                auto* whole = new IntSpin(parent);
+                if (d.min < d.max)
+                    whole->setRange(static_cast<int>(std::ceil(d.min)), static_cast<int>(std::floor(d.max)));
+                else
+                    whole->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+                QObject::connect(whole, &QSpinBox::valueChanged, whole, [this, panel, id](int value) {
+                    Operator([&] { OperatorSetValue(panel, id, value); });
+                    Resync(panel, id);
+                });
+                spin = whole;
+            }
+            // A value is reported once it is complete, not at every keystroke.
+            spin->setKeyboardTracking(false);
+            spin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (d.indicator) {
+                spin->setReadOnly(true);
+                spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+                spin->setFocusPolicy(Qt::ClickFocus);
+            }
+            cv.widget = spin;
+            caption();
+            break;
+        }
+        case CtrlKind::RadioButton: {
+            auto* radio = new QRadioButton(parent);
+            // The program keeps its groups exclusive itself.
+            radio->setAutoExclusive(false);
+            QObject::connect(radio, &QRadioButton::clicked, radio, [this, panel, id](bool on) {
+                Operator([&] { OperatorSetValue(panel, id, on ? 1 : 0); });
+                Resync(panel, id);
+            });
+            cv.widget = radio;
+            break;
+        }
+        case CtrlKind::Toggle: {
+            auto* button = new QPushButton(parent);
+            button->setCheckable(true);
+            button->setAutoDefault(false);
+            int wide = 0;
+            for (const char* text : {d.label, d.onText}) {
+                button->setText(Literal(Plain(text)));
+                wide = std::max(wide, button->sizeHint().width());
+            }
+            button->setMinimumWidth(wide);
+            QObject::connect(button, &QPushButton::clicked, button, [this, panel, id](bool on) {
+                Operator([&] { OperatorSetValue(panel, id, on ? 1 : 0); });
+                Resync(panel, id);
+            });
+            cv.widget = button;
+            break;
+        }
+        case CtrlKind::Led:
+            cv.widget = new LedWidget(parent);
+            caption();
+            break;
+        case CtrlKind::PictureRing: {
+            QString first = d.items.empty() ? QString() : QString::fromLatin1(d.items.front().label);
+            auto* picture = new PictureWidget(parent, PictureSize(first));
+            if (d.callback) picture->setCursor(Qt::PointingHandCursor);
+            picture->onLeftClick = [this, panel, id, picture] {
+                if (!picture->isEnabled() || !PanelReachable(panel)) return;
+                Operator([&] { DispatchCtrlEvent(panel, id, EVENT_LEFT_CLICK); });
+            };
+            cv.widget = picture;
+            break;
+        }
+        case CtrlKind::Picture: {
+            QString name = QString::fromLatin1(d.picture ? d.picture : "");
+            auto* picture = new PictureWidget(parent, PictureSize(name));
+            picture->SetPicture(name);
+            cv.widget = picture;
+            break;
+        }
+        case CtrlKind::Decoration:
+            cv.widget = new QGroupBox(parent);
+            break;
+        case CtrlKind::String: {
+            auto* edit = new QLineEdit(parent);
+            if (d.indicator) {
+                edit->setReadOnly(true);
+                edit->setFocusPolicy(Qt::ClickFocus);
+            } else {
+                QObject::connect(edit, &QLineEdit::editingFinished, edit,
+                                 [this, panel, id] { CommitText(panel, id); });
+                edit->installEventFilter(new KeyFilter(edit, [this, panel, id](QKeyEvent* key) {
+                    int code = KeyCode(key);
+                    if (code == 0 || dying_) return false;
+                    // What was typed is the control's value before Enter is reported.
+                    if (code == VAL_ENTER_VKEY) CommitText(panel, id);
+                    int swallow = 0;
+                    Operator([&] { swallow = DispatchCtrlEvent(panel, id, EVENT_KEYPRESS, code); });
+                    return swallow != 0;
+                }));
+            }
+            cv.widget = edit;
+            caption();
+            break;
+        }
+        case CtrlKind::Timer: {
+            cv.timer = new QTimer(v.window);
+            QObject::connect(cv.timer, &QTimer::timeout, cv.timer, [this, panel, id] { OnTick(panel, id); });
+            break;
+        }
+    }
+    if (cv.widget) cv.widget->setObjectName(QString::fromLatin1(d.name));
+}
+
+void QtBackend::BuildMenu(PanelState& p, PanelView& v) {
+    if (!p.def->menuBar) return;
+    v.menuBar = new QMenuBar(v.window);
+    const int bar = p.menuBar;
+    for (const MenuDef& menu : p.def->menuBar->menus) {
+        QMenu* m = v.menuBar->addMenu(Literal(Plain(menu.label)));
+        for (const MenuItemDef& item : menu.items) {
+            if (!item.label) {
+                m->addSeparator();
+                continue;
+            }
+            QAction* action = m->addAction(Literal(Plain(item.label)));
+            const int number = item.id;
+            QObject::connect(action, &QAction::triggered, action,
+                             [this, bar, number] { Operator([&] { DispatchMenu(bar, number); }); });
+            v.actions[item.id] = action;
+        }
+    }
+    for (MenuItemState& item : p.menuItems) MenuChanged(p, item);
+}
+
+void QtBackend::ApplyItems(ControlView& cv, const ControlState& c) {
+    if (auto* box = qobject_cast<QComboBox*>(cv.widget)) {
+        QSignalBlocker block(box);
+        box->clear();
+        for (const ListItem& item : c.items) box->addItem(Plain(item.label));
+    } else if (auto* list = qobject_cast<QListWidget*>(cv.widget)) {
+        QSignalBlocker block(list);
+        list->clear();
+        for (const ListItem& item : c.items) list->addItem(Plain(item.label));
+    }
+    ApplyValue(cv, c);
+}
+
+void QtBackend::ApplyValue(ControlView& cv, const ControlState& c) {
+    QWidget* w = cv.widget;
+    QSignalBlocker block(w);
+    switch (c.def->kind) {
+        case CtrlKind::Ring: static_cast<QComboBox*>(w)->setCurrentIndex(c.index); break;
+        case CtrlKind::ListBox: static_cast<QListWidget*>(w)->setCurrentRow(c.index); break;
+        case CtrlKind::TextMsg:
+            if (cv.heading) cv.heading->setTitle(c.visible ? Literal(Plain(c.text)) : QString());
+            else static_cast<QLabel*>(w)->setText(Plain(c.text));
+            break;
+        case CtrlKind::CheckBox:
+        case CtrlKind::RadioButton: static_cast<QAbstractButton*>(w)->setChecked(c.intValue != 0); break;
+        case CtrlKind::Toggle: {
+            auto* button = static_cast<QPushButton*>(w);
+            button->setChecked(c.intValue != 0);
+            button->setText(Literal(Plain(c.intValue != 0 ? std::string(c.def->onText) : c.label)));
+            break;
+        }
+        case CtrlKind::Numeric:
+            if (auto* real = dynamic_cast<RealSpin*>(w)) {
+                real->setValue(std::isnan(c.doubleValue) ? real->minimum() : c.doubleValue);
+                // A value that is not a number shows as an empty field.
+                if (std::isnan(c.doubleValue)) real->ShowEmpty();
+            } else {
+                static_cast<QSpinBox*>(w)->setValue(c.intValue);
+            }
+            break;
+        case CtrlKind::Led: static_cast<LedWidget*>(w)->SetState(c.intValue != 0, c.onColor); break;
+        case CtrlKind::PictureRing: {
+            bool valid = c.index >= 0 && c.index < static_cast<int>(c.items.size());
+            QString name = valid ? Plain(c.items[c.index].label) : QString();
+            auto* picture = static_cast<PictureWidget*>(w);
+            picture->SetPicture(name);
+            QString tip = name == QLatin1String("port_geschlossen") ? QStringLiteral("nicht geöffnet")
+                          : name.startsWith(QLatin1String("port_com"))
+                              ? QStringLiteral("COM ") + name.mid(8)
+                              : QString();
+            picture->setToolTip(tip);
+            break;
+        }
+        case CtrlKind::String: {
+            auto* edit = static_cast<QLineEdit*>(w);
+            QString text = Plain(c.text);
+            if (edit->text() != text) edit->setText(text);
+            break;
+        }
+        case CtrlKind::Command:
+        case CtrlKind::Picture:
+        case CtrlKind::Decoration:
+        case CtrlKind::Timer: break;
+    }
+}
+
+void QtBackend::ApplyAttributes(ControlView& cv, const ControlState& c) {
+    const ControlDef& d = *c.def;
+    if (cv.timer) {
+        int interval = std::max(1, c.intervalMs);
+        if (cv.timer->interval() != interval) cv.timer->setInterval(interval);
+        bool run = c.timerEnabled && c.intervalMs > 0;
+        if (run && !cv.timer->isActive()) cv.timer->start();
+        if (!run) cv.timer->stop();
+        return;
+    }
+    if (QWidget* w = cv.widget) {
+        w->setEnabled(!c.dimmed);
+        w->setVisible(c.visible);
+    }
+    if (cv.caption) {
+        cv.caption->setText(Plain(c.label));
+        cv.caption->setEnabled(!c.dimmed);
+        cv.caption->setVisible(c.visible);
+    }
+    switch (d.kind) {
+        case CtrlKind::Command: {
+            auto* button = static_cast<QPushButton*>(cv.widget);
+            button->setText(Literal(Plain(c.label)));
+            if (!button->icon().isNull()) button->setToolTip(Plain(c.label));
+            break;
+        }
+        case CtrlKind::CheckBox:
+        case CtrlKind::RadioButton: static_cast<QAbstractButton*>(cv.widget)->setText(Literal(Plain(c.label))); break;
+        case CtrlKind::String:
+            static_cast<QLineEdit*>(cv.widget)->setMaxLength(c.maxEntryLength > 0 ? c.maxEntryLength : 32767);
+            break;
+        default: break;
+    }
+    ApplyValue(cv, c);
+}
+
+void QtBackend::Resync(int panel, int control) {
+    PanelState* p = FindPanel(panel);
+    PanelView* v = View(panel);
+    ControlState* c = p ? p->Control(control) : nullptr;
+    if (!c || !v || dying_) return;
+    ApplyValue(v->controls[control], *c);
+}
+
+void QtBackend::CommitText(int panel, int control) {
+    PanelState* p = FindPanel(panel);
+    PanelView* v = View(panel);
+    ControlState* c = p ? p->Control(control) : nullptr;
+    if (!c || !v || dying_) return;
+    auto* edit = static_cast<QLineEdit*>(v->controls[control].widget);
+    std::string text = ToCp1252(edit->text());
+    if (text != c->text) Operator([&] { OperatorSetText(panel, control, text); });
+    Resync(panel, control);
+}
+
+void QtBackend::ControlChanged(PanelState& p, ControlState& c, Change what) {
+    PanelView* v = View(p.handle);
+    if (!v || dying_) return;
+    ControlView& cv = v->controls[c.def->id];
+    switch (what) {
+        case Change::Value: ApplyValue(cv, c); break;
+        case Change::Items: ApplyItems(cv, c); break;
+        case Change::Attributes: ApplyAttributes(cv, c); break;
+    }
+    if (depth_ > 0) Repaint(*v, cv);
+}
+
+// Inside a callback the event loop does not run: what the program shows
+// while it works is painted at once.
+void QtBackend::Repaint(PanelView& v, ControlView& cv) {
+    if (!v.window->isVisible()) return;
+    QLayout* layout = v.window->layout();
+    if (layout && layout->activate()) {
+        v.window->repaint();
+        return;
+    }
+    for (QWidget* w : {cv.widget, static_cast<QWidget*>(cv.caption), static_cast<QWidget*>(cv.heading)})
+        if (w && w->isVisible()) w->repaint();
+}
+
+void QtBackend::MenuChanged(PanelState& p, MenuItemState& item) {
+    PanelView* v = View(p.handle);
+    if (!v) return;
+    auto it = v->actions.find(item.def->id);
+    if (it != v->actions.end()) it->second->setEnabled(!item.dimmed);
+}
+
+void QtBackend::ShowWindow(PanelState& p, PanelView& v) {
+    QWidget* w = v.window;
+    switch (p.zoom) {
+        case VAL_MAXIMIZE: w->showMaximized(); break;
+        case VAL_MINIMIZE: w->showMinimized(); break;
+        default: w->showNormal(); break;
+    }
+    w->raise();
+    w->activateWindow();
+    if (depth_ == 0) return;
+    // Shown in the middle of a callback: wait until the window system has
+    // mapped it, so that it does not stay blank while the callback works.
+    WaitExposed(w, 300);
+    w->repaint();
+}
+
+// Bounded, and taking no operator input meanwhile; a tick falling due is
+// kept for later by OnTick.
+void QtBackend::WaitExposed(QWidget* w, int ms) {
+    QWindow* handle = w->windowHandle();
+    QDeadlineTimer deadline(ms);
+    ++depth_;
+    while (handle && !handle->isExposed() && !deadline.hasExpired()) {
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.start(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    }
+    --depth_;
+    ScheduleTicks();
+}
+
+void QtBackend::PanelShown(PanelState& p, bool shown) {
+    PanelView* v = View(p.handle);
+    if (!v) return;
+    if (shown) ShowWindow(p, *v);
+    else v->window->hide();
+}
+
+void QtBackend::PopupInstalled(PanelState& p, bool installed) {
+    PanelView* v = View(p.handle);
+    if (!v) return;
+    v->window->hide();
+    v->window->setWindowModality(installed ? Qt::ApplicationModal : Qt::NonModal);
+    if (installed) ShowWindow(p, *v);
+}
+
+void QtBackend::PanelChanged(PanelState& p) {
+    PanelView* v = View(p.handle);
+    if (!v) return;
+    QWidget* w = v->window;
+    w->setWindowTitle(Plain(p.title));
+    QRect want(p.left, p.top, p.width, p.height);
+    if (want != w->geometry() && p.zoom == VAL_NO_ZOOM) {
+        v->applyingGeometry = true;
+        w->setGeometry(want);
+        v->applyingGeometry = false;
+    }
+    if (w->isVisible()) {
+        Qt::WindowStates state = p.zoom == VAL_MAXIMIZE   ? Qt::WindowMaximized
+                                 : p.zoom == VAL_MINIMIZE ? Qt::WindowMinimized
+                                                          : Qt::WindowNoState;
+        if ((w->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) != state) w->setWindowState(state);
+    }
+}
+
+// The operator moved or resized the window, or changed its zoom.
+void QtBackend::ReadGeometry(int panel) {
+    PanelState* p = FindPanel(panel);
+    PanelView* v = View(panel);
+    if (!p || !v || v->applyingGeometry || dying_) return;
+    if (v->window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) return;
+    QRect g = v->window->geometry();
+    p->left = g.left();
+    p->top = g.top();
+    p->width = g.width();
+    p->height = g.height();
+}
+
+// KRV4_SCREENSHOT=<file>: a run without a person in front of it (a virtual
+// display) photographs its first window once it is on the screen, then ends
+// as if the operator had quit.
+void QtBackend::Photograph(const QString& file) {
+    PanelView* shown = nullptr;
+    for (auto& [handle, v] : views_)
+        if (!shown && v->window->isVisible() && !v->window->parentWidget()) shown = v.get();
+    if (shown) {
+        WaitExposed(shown->window, 5000);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        bool ok = shown->window->grab().save(file);
+        std::fprintf(stderr, ok ? "Bildschirmfoto des Fensters \"%s\": %s\n" : "Bildschirmfoto \"%s\" nicht gespeichert: %s\n",
+                     qUtf8Printable(shown->window->windowTitle()), qUtf8Printable(file));
+    }
+    Quit(0);
+}
+
+int QtBackend::Run() {
+    QString photo = qEnvironmentVariable("KRV4_SCREENSHOT");
+    if (!photo.isEmpty()) QTimer::singleShot(0, &context_, [this, photo] { Photograph(photo); });
+    QEventLoop loop;
+    QEventLoop* outer = loop_;
+    loop_ = &loop;
+    int code = loop.exec();
+    loop_ = outer;
+    return code;
+}
+
+void QtBackend::Quit(int code) {
+    if (loop_) loop_->exit(code);
+}
+
+void QtBackend::OnTick(int panel, int control) {
+    PanelState* p = FindPanel(panel);
+    ControlState* c = p ? p->Control(control) : nullptr;
+    if (!c || !c->timerEnabled || dying_) return;
+    // A tick never falls into the middle of another callback: it is
+    // handled after it.
+    if (depth_ > 0 || popups_ > 0) {
+        pendingTicks_.insert({panel, control});
+        return;
+    }
+    Operator([&] { DispatchCtrlEvent(panel, control, EVENT_TIMER_TICK); });
+}
+
+void QtBackend::ScheduleTicks() {
+    if (depth_ > 0 || popups_ > 0 || pendingTicks_.empty() || ticksScheduled_ || dying_) return;
+    ticksScheduled_ = true;
+    QTimer::singleShot(0, &context_, [this] {
+        ticksScheduled_ = false;
+        auto due = std::move(pendingTicks_);
+        pendingTicks_.clear();
+        for (auto [panel, control] : due) OnTick(panel, control);
+    });
+}
+
+QWidget* QtBackend::PopupParent() {
+    if (QWidget* w = QApplication::activeModalWidget()) return w;
+    if (QWidget* w = QApplication::activeWindow()) return w;
+    for (auto& [handle, v] : views_)
+        if (v->window->isVisible()) return v->window;
+    return nullptr;
+}
+
+int QtBackend::MessagePopup(const std::string& title, const std::string& message) {
+    PopupScope scope(*this);
+    QMessageBox box(QMessageBox::NoIcon, Plain(title), Plain(message), QMessageBox::Ok, PopupParent());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    return 1;
+}
+
+int QtBackend::GenericMessagePopup(const std::string& title, const std::string& message,
+                                   const std::vector<std::string>& buttons, int activeButton, int enterButton,
+                                   int escapeButton) {
+    PopupScope scope(*this);
+    QMessageBox box(PopupParent());
+    box.setWindowTitle(Plain(title));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(Plain(message));
+    std::vector<QPushButton*> pushes;
+    for (const std::string& label : buttons) {
+        QPushButton* b = box.addButton(Literal(Plain(label)), QMessageBox::ActionRole);
+        // Enter means the Enter button, whichever button has the focus.
+        b->setAutoDefault(false);
+        pushes.push_back(b);
+    }
+    const int n = static_cast<int>(pushes.size());
+    if (enterButton >= 1 && enterButton <= n) box.setDefaultButton(pushes[enterButton - 1]);
+    if (escapeButton >= 1 && escapeButton <= n) box.setEscapeButton(pushes[escapeButton - 1]);
+    if (activeButton >= 1 && activeButton <= n) {
+        QPushButton* active = pushes[activeButton - 1];
+        QTimer::singleShot(0, active, [active] { active->setFocus(Qt::OtherFocusReason); });
+    }
+    box.exec();
+    for (int i = 0; i < n; ++i)
+        if (box.clickedButton() == pushes[i]) return i + 1;
+    return escapeButton >= 1 && escapeButton <= n ? escapeButton : n;
+}
+
+// Qt's own dialog, held to the file extension when the program asks for it.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    QString extension;  // without the dot; empty: any
+    bool save = false;
+    bool allowCancel = true;
+
+    void accept() override {
+        QString file = selectedFiles().value(0);
+        if (!extension.isEmpty() && !file.isEmpty() && !QFileInfo(file).isDir() &&
+            !file.endsWith(QLatin1Char('.') + extension, Qt::CaseInsensitive)) {
+            QString fixed = file + QLatin1Char('.') + extension;
+            if (!save && !QFileInfo::exists(fixed)) return;
+            selectFile(fixed);
+        }
+        QFileDialog::accept();
+    }
+    void reject() override {
+        if (allowCancel) QFileDialog::reject();
+    }
+};
+
+int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
+    PopupScope scope(*this);
+    FileDialog dialog(PopupParent(), Plain(request.title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Paths are file system names, not texts of the program: they keep the
+    // file system's encoding both ways, so that every chosen file opens.
+    QString directory =
+        request.defaultDirectory.empty() ? QDir::currentPath() : QFile::decodeName(request.defaultDirectory.c_str());
+    dialog.setDirectory(directory);
+
+    QStringList patterns;
+    for (const QString& p : Plain(request.fileTypeList).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        patterns << p.trimmed();
+    QString spec = Plain(request.defaultFileSpec);
+    bool specIsPattern = spec.contains(QLatin1Char('*')) || spec.contains(QLatin1Char('?'));
+    if (patterns.isEmpty() && specIsPattern) patterns << spec;
+    QStringList filters;
+    if (!patterns.isEmpty()) filters << patterns.join(QLatin1Char(' '));
+    if (!request.restrictExtension || patterns.isEmpty()) filters << QStringLiteral("*");
+    dialog.setNameFilters(filters);
+    if (specIsPattern && filters.contains(spec)) dialog.selectNameFilter(spec);
+    else if (!spec.isEmpty() && !specIsPattern) dialog.selectFile(spec);
+
+    if (request.restrictExtension) {
+        QString pattern = specIsPattern ? spec : patterns.value(0);
+        if (pattern.startsWith(QLatin1String("*.")) && !pattern.mid(2).contains(QLatin1Char('*')))
+            dialog.extension = pattern.mid(2);
+        if (!dialog.extension.isEmpty()) dialog.setDefaultSuffix(dialog.extension);
+    }
+    dialog.save = request.buttonKind == VAL_SAVE_BUTTON;
+    dialog.setAcceptMode(dialog.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.buttonKind == VAL_LOAD_BUTTON ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (request.buttonKind == VAL_SELECT_BUTTON) dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Auswählen"));
+    if (request.buttonKind == VAL_OK_BUTTON) dialog.setLabelText(QFileDialog::Accept, QStringLiteral("OK"));
+    if (!request.allowMakeDirectory) dialog.setOption(QFileDialog::ReadOnly);
+    dialog.allowCancel = request.allowCancel;
+    if (!request.allowCancel)
+        if (auto* box = dialog.findChild<QDialogButtonBox*>())
+            if (QPushButton* cancel = box->button(QDialogButtonBox::Cancel)) cancel->hide();
+    if (request.restrictDirectory) {
+        QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&dialog, directory](const QString& d) {
+            if (QDir(d) != QDir(directory)) dialog.setDirectory(directory);
+        });
+    }
+
+    if (dialog.exec() != QDialog::Accepted) return VAL_NO_FILE_SELECTED;
+    QString chosen = dialog.selectedFiles().value(0);
+    if (chosen.isEmpty()) return VAL_NO_FILE_SELECTED;
+    path = QFile::encodeName(chosen).toStdString();
+    return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+}
+
+void SetUpApplication() {
+    RegisterPictures();
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QLocale german(QLocale::German, QLocale::Germany);
+    german.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    QLocale::setDefault(german);
+}
+
+}  // namespace
+
+std::unique_ptr<ToolkitBackend> CreateQtBackend(int& argc, char** argv, QtMisuseHandler onMisuse) {
+    static int appArgc = 0;
+    if (!QApplication::instance()) {
+        appArgc = argc;
+        new QApplication(appArgc, argv);  // lives to the end of the process
+        argc = appArgc;
+        SetUpApplication();
+    }
+    return std::make_unique<QtBackend>(std::move(onMisuse));
+}
+
+bool LoadQtTranslations() {
+    static QTranslator* loaded = nullptr;
+    if (loaded) return true;
+    if (!QCoreApplication::instance()) return false;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    QLocale german(QLocale::German, QLocale::Germany);
+    if (!translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        !translator->load(QStringLiteral("/usr/share/qt6/translations/qtbase_de.qm"))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    loaded = translator;
+    return true;
+}
+
+QWidget* QtPanelWindow(int panel) {
+    PanelView* v = gQt ? gQt->View(panel) : nullptr;
+    return v ? v->window : nullptr;
+}
+
+QWidget* QtControlWidget(int panel, int control) {
+    PanelView* v = gQt ? gQt->View(panel) : nullptr;
+    if (!v) return nullptr;
+    auto it = v->controls.find(control);
+    return it == v->controls.end() ? nullptr : it->second.widget;
+}
+
+QLabel* QtControlCaption(int panel, int control) {
+    PanelView* v = gQt ? gQt->View(panel) : nullptr;
+    if (!v) return nullptr;
+    auto it = v->controls.find(control);
+    return it == v->controls.end() ? nullptr : it->second.caption;
+}

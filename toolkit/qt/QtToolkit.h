@@ -1,0 +1,26 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "toolkit/Backend.h"
+
+class QLabel;
+class QWidget;
+
+// The panel toolkit on Qt 6 Widgets. The first call creates the one
+// application object of the process with argc/argv (Qt takes its own options
+// out of them) and keeps it to the end of the process.
+using QtMisuseHandler = std::function<void(const std::string&)>;
+std::unique_ptr<ToolkitBackend> CreateQtBackend(int& argc, char** argv, QtMisuseHandler onMisuse = {});
+
+// Qt's own dialogs and buttons in German ("Abbrechen", "Öffnen"). False when
+// the translation file is missing; the program then runs with English dialogs.
+bool LoadQtTranslations();
+
+// The widgets behind a loaded panel, for tests and pictures of the panels;
+// null when the Qt backend is not the current one or there is no such thing.
+QWidget* QtPanelWindow(int panel);
+QWidget* QtControlWidget(int panel, int control);
+QLabel* QtControlCaption(int panel, int control);
