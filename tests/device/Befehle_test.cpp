@@ -284,8 +284,10 @@ TEST_F(Treiber, CodeTableOfStatusLesen) {
         PruefeCodetabelle(*port, aufruf, {{"Typ", Antwort(ACK + "#1S1R00\r"), -401136, true}});
     }
     typ = 1;
-    adresse = '&';
-    PruefeCodetabelle(*port, aufruf, {{"Adresse", Antwort(ACK + "#&S1R00\r"), -400135, true}});
+    for (char falsch : {'&', '0', 'A'}) {
+        adresse = falsch;
+        PruefeCodetabelle(*port, aufruf, {{"Adresse", Antwort(ACK + "#&S1R00\r"), -400135, true}});
+    }
 }
 
 TEST_F(Treiber, CodeTableOfParameterSchreiben) {
