@@ -326,8 +326,10 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
     t->addWidget(b.Note(QStringLiteral("Werte übernehmen als")), 0, 3, Qt::AlignHCenter);
     int row = 1;
     for (const Kanal& k : kanaele) {
-        b.NoCap(k.v);
-        b.NoCap(k.off);
+        if (&k != &kanaele[0]) {
+            b.NoCap(k.v);
+            b.NoCap(k.off);
+        }
         t->addWidget(b.W(k.bisher), row, 0);
         t->addWidget(b.W(k.v), row, 1);
         t->addWidget(b.W(k.off), row, 2);
@@ -442,15 +444,20 @@ void LayoutPanel(PanelView& view) {
     else if (is("STRINGPNL")) LayoutString(b);
     else if (is("FORTSCHPNL")) LayoutProgress(b);
     b.Finish();
-    // Menu bar shortcuts of the file menu, as every desktop program has them.
-    const std::pair<int, QKeySequence> keys[] = {
-        {MENU_DATEI_NEU, QKeySequence::New},
-        {MENU_DATEI_OEFFNEN, QKeySequence::Open},
-        {MENU_DATEI_SPEICHERN, QKeySequence::Save},
-        {MENU_DATEI_SPEICHERNUNTER, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-        {MENU_DATEI_BEENDEN, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    // The file menu's standard shortcuts, by the items' names.
+    const std::pair<const char*, QKeySequence> keys[] = {
+        {"NEU", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"OEFFNEN", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"SPEICHERN", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"SPEICHERNUNTER", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {"BEENDEN", QKeySequence(Qt::CTRL | Qt::Key_Q)},
     };
-    if (is("PANEL"))
-        for (auto& [item, key] : keys)
-            if (auto it = view.actions.find(item); it != view.actions.end()) it->second->setShortcut(key);
+    if (!view.def->menuBar) return;
+    for (const MenuDef& menu : view.def->menuBar->menus) {
+        if (std::strcmp(menu.name, "DATEI") != 0) continue;
+        for (const MenuItemDef& item : menu.items)
+            for (auto& [name, key] : keys)
+                if (auto it = view.actions.find(item.id); it != view.actions.end() && std::strcmp(item.name, name) == 0)
+                    it->second->setShortcut(key);
+    }
 }
