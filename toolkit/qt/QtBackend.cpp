@@ -760,7 +760,10 @@ public:
             !file.endsWith(QLatin1Char('.') + extension, Qt::CaseInsensitive)) {
             QString fixed = file + QLatin1Char('.') + extension;
             if (!save && !QFileInfo::exists(fixed)) return;
-            selectFile(fixed);
+            // What the operator typed is what the dialog accepts; the fixed
+            // name goes there, so that overwriting it is asked about too.
+            if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) edit->setText(fixed);
+            else selectFile(fixed);
         }
         QFileDialog::accept();
     }

@@ -1,0 +1,161 @@
+#include <QAbstractSpinBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <map>
+#include <set>
+
+#include "app/Krv4Steuerung.h"
+#include "model/Programmverwaltung.h"
+#include "model/Schrittliste.h"
+#include "qt/QtFixture.h"
+#include "ui/Krv4Steuerung_uir.h"
+
+namespace {
+
+// The program itself on the Qt toolkit, started with the service switch so
+// that every control of every panel is there.
+class QtProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallQtToolkit();
+        ProgrammspeicherZuruecksetzen();
+        KopierpufferZuruecksetzen();
+        static char name[] = "krv4steuerung";
+        static char service[] = "-p=SrvModeOpen";
+        char* argv[] = {name, service, nullptr};
+        ASSERT_EQ(Krv4SteuerungStarten(2, argv), 0);
+        WaitShown(QtPanelWindow(panelHandle));
+    }
+    void TearDown() override { SetToolkitBackend(nullptr); }
+};
+
+struct Placed {
+    std::string name;
+    QWidget* widget;
+    QRect rect;  // in the window
+};
+
+std::vector<Placed> VisibleControls(int handle, QWidget* window) {
+    std::vector<Placed> placed;
+    PanelState* p = FindPanel(handle);
+    for (const ControlState& c : p->controls) {
+        std::string name = std::string(p->def->name) + "_" + c.def->name;
+        for (QWidget* w : {QtControlWidget(handle, c.def->id), static_cast<QWidget*>(QtControlCaption(handle, c.def->id))}) {
+            if (!w || !w->isVisibleTo(window)) continue;
+            if (auto* label = qobject_cast<QLabel*>(w); label && label->text().isEmpty()) continue;
+            placed.push_back({name, w, QRect(w->mapTo(window, QPoint(0, 0)), w->size())});
+        }
+    }
+    return placed;
+}
+
+// Nothing overlaps, nothing is cut off or squeezed below its natural size,
+// everything lies inside its window, and every control is on it.
+TEST_F(QtProgram, EveryPanelShowsAllItsControlsWithoutOverlapOrCutOff) {
+    const std::pair<int*, const char*> panels[] = {
+        {&panelHandle, "PANEL"},        {&comPanelHandle, "COMPANEL"},     {&kalPanelHandle, "KALPANEL"},
+        {&infoPanelHandle, "INFOPANEL"}, {&planPanelHandle, "PLANPANEL"},  {&stringPanelHandle, "STRINGPNL"},
+        {&fortschrittPanelHandle, "FORTSCHPNL"},
+    };
+    SetCtrlAttribute(stringPanelHandle, STRINGPNL_STRING, ATTR_LABEL_TEXT, "Prüfschritt umbenennen");
+    for (auto [handle, name] : panels) {
+        SCOPED_TRACE(name);
+        DisplayPanel(*handle);
+        QWidget* window = QtPanelWindow(*handle);
+        WaitShown(window);
+        window->layout()->activate();
+
+        PanelState* p = FindPanel(*handle);
+        for (const ControlState& c : p->controls) {
+            if (c.def->kind == CtrlKind::Timer) continue;
+            QWidget* w = QtControlWidget(*handle, c.def->id);
+            if (!w) continue;  // a heading shown as its group's title
+            EXPECT_EQ(w->isVisibleTo(window), c.visible) << c.def->name;
+        }
+        std::vector<Placed> placed = VisibleControls(*handle, window);
+        for (const Placed& a : placed) {
+            EXPECT_TRUE(window->rect().contains(a.rect)) << a.name << " lies outside its window";
+            QSize least = a.widget->minimumSizeHint();
+            EXPECT_GE(a.rect.width(), least.width()) << a.name << " is cut off";
+            EXPECT_GE(a.rect.height(), least.height()) << a.name << " is cut off";
+        }
+        for (std::size_t i = 0; i < placed.size(); ++i)
+            for (std::size_t j = i + 1; j < placed.size(); ++j) {
+                const Placed &a = placed[i], &b = placed[j];
+                if (a.widget->isAncestorOf(b.widget) || b.widget->isAncestorOf(a.widget)) continue;
+                EXPECT_FALSE(a.rect.intersects(b.rect)) << a.name << " overlaps " << b.name;
+            }
+        if (*handle != panelHandle) HidePanel(*handle);
+    }
+}
+
+TEST_F(QtProgram, MainPanelHasItsGroupsTitleAndUmlauts) {
+    QWidget* window = QtPanelWindow(panelHandle);
+    EXPECT_EQ(window->windowTitle(), Q(u"KRV4 Steuerung - Unbenannt"));
+    std::set<QString> titles;
+    for (QGroupBox* box : window->findChildren<QGroupBox*>()) titles.insert(box->title());
+    for (const char16_t* group : {u"Versorgung", u"Meßgeräte", u"Ventile", u"Grenzwerte"})
+        EXPECT_TRUE(titles.count(Q(group))) << QString::fromUtf16(group).toStdString();
+    // Each instrument's radio button sits beside its range, on its row.
+    for (auto [radio, range] : {std::pair{PANEL_DRUCKAKTIV, PANEL_DRUCKMESSBEREICH},
+                                std::pair{PANEL_RPGAKTIV, PANEL_RPGMESSBEREICH},
+                                std::pair{PANEL_STROMAKTIV, PANEL_STROMMESSBEREICH}}) {
+        QWidget* r = QtControlWidget(panelHandle, radio);
+        QWidget* f = QtControlWidget(panelHandle, range);
+        EXPECT_LT(r->mapTo(window, QPoint(0, 0)).x(), f->mapTo(window, QPoint(0, 0)).x());
+        EXPECT_NEAR(r->mapTo(window, r->rect().center()).y(), f->mapTo(window, f->rect().center()).y(), 4);
+    }
+}
+
+// Tab goes through every control that takes the keyboard, top to bottom
+// within each group.
+TEST_F(QtProgram, MainPanelFocusOrderRunsTopToBottom) {
+    QWidget* window = QtPanelWindow(panelHandle);
+    PanelState* p = FindPanel(panelHandle);
+    std::set<QWidget*> focusable;
+    for (const ControlState& c : p->controls) {
+        QWidget* w = QtControlWidget(panelHandle, c.def->id);
+        if (w && w->isVisibleTo(window) && (w->focusPolicy() & Qt::TabFocus)) focusable.insert(w);
+    }
+    std::vector<QWidget*> chain;
+    QWidget* w = window;
+    for (int guard = 0; guard < 2000; ++guard) {
+        w = w->nextInFocusChain();
+        if (w == window) break;
+        if (focusable.count(w) && std::find(chain.begin(), chain.end(), w) == chain.end()) chain.push_back(w);
+    }
+    EXPECT_EQ(chain.size(), focusable.size());
+    std::map<QWidget*, int> lastY;
+    for (QWidget* c : chain) {
+        QWidget* group = c->parentWidget();
+        int y = c->mapTo(window, QPoint(0, 0)).y();
+        // Controls of one row differ in height: a few pixels up is the same row.
+        if (lastY.count(group)) {
+            EXPECT_GE(y, lastY[group] - 6) << c->objectName().toStdString();
+        }
+        lastY[group] = y;
+    }
+}
+
+// The modal name input on real widgets: the step button opens it, the
+// operator types a name and presses Enter, the list shows the new name.
+TEST_F(QtProgram, RenamingAStepThroughTheStringInput) {
+    WhenModal([](QWidget* modal) {
+        ASSERT_EQ(modal, QtPanelWindow(stringPanelHandle));
+        auto* edit = qobject_cast<QLineEdit*>(QtControlWidget(stringPanelHandle, STRINGPNL_STRING));
+        EXPECT_EQ(QtControlCaption(stringPanelHandle, STRINGPNL_STRING)->text(), Q(u"Prüfschritt umbenennen"));
+        edit->selectAll();
+        Type(edit, Q(u"Dichtprüfung"));
+        Key(edit, Qt::Key_Return);
+    });
+    Click(qobject_cast<QPushButton*>(QtControlWidget(panelHandle, PANEL_PRUEFSCHRITTUMBENENNE)));
+    std::string label;
+    GetLabelFromIndex(panelHandle, PANEL_LISTBOX, 0, label);
+    EXPECT_NE(label.find("Dichtprüfung"), std::string::npos) << label;
+    EXPECT_FALSE(QtPanelWindow(stringPanelHandle)->isVisible());
+}
+
+}  // namespace
