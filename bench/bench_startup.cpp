@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
 #include <QWidget>
@@ -58,12 +59,13 @@ int Child(int argc, char* argv[]) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     QCoreApplication::processEvents();
+    bool exposed = handle && handle->isExposed();
     auto shown = Clock::now();
     long us = std::chrono::duration_cast<std::chrono::microseconds>(shown - start).count();
-    std::printf("%ld %ld\n", us, ResidentKilobytes());
+    std::printf("%ld %ld %s\n", us, ResidentKilobytes(), qPrintable(QGuiApplication::platformName()));
     std::fflush(stdout);
     SetToolkitBackend(nullptr);
-    return handle && handle->isExposed() ? 0 : 1;
+    return exposed ? 0 : 1;
 }
 
 double Median(std::vector<double> v) {
@@ -80,7 +82,7 @@ int main(int argc, char* argv[]) {
     }
     int runs = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 10;
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    std::string platform;
 
     std::vector<double> total, inside, rss;
     for (int i = 0; i < runs; ++i) {
@@ -104,17 +106,19 @@ int main(int argc, char* argv[]) {
         int status = 0;
         waitpid(pid, &status, 0);
         long us = 0, kb = 0;
-        if (n <= 0 || std::sscanf(buffer, "%ld %ld", &us, &kb) != 2 || !WIFEXITED(status) ||
+        char name[32] = {};
+        if (n <= 0 || std::sscanf(buffer, "%ld %ld %31s", &us, &kb, name) != 3 || !WIFEXITED(status) ||
             WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "Lauf %d fehlgeschlagen\n", i + 1);
             return 1;
         }
+        platform = name;
         total.push_back(std::chrono::duration<double, std::milli>(shown - start).count());
         inside.push_back(us / 1000.0);
         rss.push_back(kb / 1024.0);
     }
     auto [tmin, tmax] = std::minmax_element(total.begin(), total.end());
-    std::printf("Plattform %s, %d Starts\n", platform ? platform : "(Standard)", runs);
+    std::printf("Plattform %s, %d Starts\n", platform.c_str(), runs);
     std::printf("Start bis Hauptfenster sichtbar: Median %.1f ms (%.1f bis %.1f ms), davon im Programm %.1f ms\n",
                 Median(total), *tmin, *tmax, Median(inside));
     std::printf("Residenter Speicher nach dem Start: Median %.1f MiB\n", Median(rss));

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <map>
 #include <set>
@@ -156,6 +158,38 @@ TEST_F(QtProgram, RenamingAStepThroughTheStringInput) {
     GetLabelFromIndex(panelHandle, PANEL_LISTBOX, 0, label);
     EXPECT_NE(label.find("Dichtprüfung"), std::string::npos) << label;
     EXPECT_FALSE(QtPanelWindow(stringPanelHandle)->isVisible());
+}
+
+void ClickRow(QListWidget* list, int row) {
+    QPoint at = list->visualItemRect(list->item(row)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &release);
+}
+
+// A value typed on the main panel belongs to its step: switching steps
+// through the list shows each step's own value.
+TEST_F(QtProgram, ATypedValueStaysWithItsStep) {
+    Click(qobject_cast<QPushButton*>(QtControlWidget(panelHandle, PANEL_PRUEFSCHRITTNEU)));
+    auto* list = qobject_cast<QListWidget*>(QtControlWidget(panelHandle, PANEL_LISTBOX));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentRow(), 1);
+    auto* volts = qobject_cast<QAbstractSpinBox*>(QtControlWidget(panelHandle, PANEL_NETZGERAETU));
+    volts->setFocus();
+    volts->selectAll();
+    Type(volts, Q(u"12,5"));
+    Key(volts, Qt::Key_Return);
+
+    ClickRow(list, 0);
+    EXPECT_EQ(volts->text(), Q(u"0,00"));
+    ClickRow(list, 1);
+    EXPECT_EQ(volts->text(), Q(u"12,50"));
+    double value = 0;
+    GetCtrlVal(panelHandle, PANEL_NETZGERAETU, value);
+    EXPECT_DOUBLE_EQ(value, 12.5);
 }
 
 }  // namespace

@@ -21,6 +21,11 @@ struct GenericCase {
     int expected;
 };
 
+void PrintTo(const GenericCase& c, std::ostream* os) {
+    *os << "active " << c.active << " enter " << c.enter << " escape " << c.escape << " answer "
+        << static_cast<int>(c.answer) << (*c.third ? "" : " two buttons");
+}
+
 class GenericPopup : public QtToolkitTest, public ::testing::WithParamInterface<GenericCase> {};
 
 std::vector<QPushButton*> Buttons(QMessageBox* box) {
@@ -90,6 +95,10 @@ struct FileCase {
     int expected;
     const char16_t* chosen;
 };
+
+void PrintTo(const FileCase& c, std::ostream* os) {
+    *os << (c.buttonKind == VAL_SAVE_BUTTON ? "save " : "load ") << QString::fromUtf16(c.typed).toStdString();
+}
 
 class FileSelect : public QtToolkitTest, public ::testing::WithParamInterface<FileCase> {};
 

@@ -24,6 +24,10 @@ struct NumericCase {
     double expected;
 };
 
+void PrintTo(const NumericCase& c, std::ostream* os) {
+    *os << "control " << c.control << " typed " << QString::fromUtf16(c.typed).toStdString();
+}
+
 class NumericEdit : public QtToolkitTest, public ::testing::WithParamInterface<NumericCase> {};
 
 // The value is reported once it is complete (Enter), not at each keystroke,

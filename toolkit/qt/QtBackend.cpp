@@ -574,7 +574,8 @@ void QtBackend::ShowWindow(PanelState& p, PanelView& v) {
         case VAL_MINIMIZE: w->showMinimized(); break;
         default: w->showNormal(); break;
     }
-    w->raise();
+    // A virtual screen without windows on top has no raising.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
     w->activateWindow();
     if (depth_ == 0) return;
     // Shown in the middle of a callback: wait until the window system has
