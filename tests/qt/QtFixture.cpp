@@ -11,6 +11,10 @@
 
 #include "toolkit/PanelDef.h"
 
+// The sanitizer build: fontconfig, under Qt's font database, loses a few
+// blocks of its own pattern cache.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 std::vector<Event> gEvents;
 std::function<void(const Event&)> gOnEvent;
 

@@ -383,12 +383,14 @@ void LayoutInfo(PanelBuilder& b) {
     body->setSpacing(20);
     body->addWidget(b.W(INFOPANEL_PICTURE), 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
     QWidget* name = b.W(INFOPANEL_TEXTMSG_3);
     QFont big = name->font();
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     name->setFont(big);
     texts->addWidget(name);
+    texts->addSpacing(8);
     texts->addWidget(b.W(INFOPANEL_VERSION));
     texts->addWidget(b.W(INFOPANEL_DATUM));
     texts->addSpacing(14);

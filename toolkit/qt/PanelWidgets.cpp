@@ -68,16 +68,20 @@ PictureWidget::PictureWidget(QWidget* parent, QSize size) : QWidget(parent), siz
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+PictureWidget::~PictureWidget() = default;
+
 void PictureWidget::SetPicture(const QString& name) {
-    if (name == name_) return;
+    if (name == name_ && svg_) return;
     name_ = name;
+    svg_ = std::make_unique<QSvgRenderer>(PicturePath(name_));
     update();
 }
 
 void PictureWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    QSvgRenderer svg(PicturePath(name_));
+    if (!svg_) svg_ = std::make_unique<QSvgRenderer>(PicturePath(name_));
+    QSvgRenderer& svg = *svg_;
     if (!svg.isValid()) {
         // A picture the program does not have: its name in a frame.
         p.setPen(palette().color(QPalette::WindowText));

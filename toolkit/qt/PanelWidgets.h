@@ -7,6 +7,9 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
+
+class QSvgRenderer;
 
 // The few widgets Qt does not have as such: lamps, drawn pictures, number
 // fields that stay a sensible width for unbounded ranges, and the panel window
@@ -32,6 +35,7 @@ private:
 class PictureWidget : public QWidget {
 public:
     PictureWidget(QWidget* parent, QSize size);
+    ~PictureWidget() override;
     void SetPicture(const QString& name);
     const QString& Picture() const { return name_; }
     std::function<void()> onLeftClick;
@@ -45,6 +49,7 @@ protected:
 private:
     QString name_;
     QSize size_;
+    std::unique_ptr<QSvgRenderer> svg_;  // parsed once per picture
 };
 
 bool PictureExists(const QString& name);

@@ -42,6 +42,8 @@ QString Plain(const std::string& s) { return FromCp1252(s); }
 QString Plain(const char* s) { return FromCp1252(s ? s : ""); }
 // Buttons, check boxes, group titles and menus read '&' as a shortcut mark.
 QString Literal(QString s) { return s.replace(QLatin1Char('&'), QStringLiteral("&&")); }
+// Window titles read "[*]" as the place of the modified mark.
+QString Title(const std::string& s) { return Plain(s).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")); }
 
 QSize PictureSize(const QString& name) {
     if (name.startsWith(QLatin1String("port_"))) return {104, 40};
@@ -169,7 +171,7 @@ void QtBackend::PanelLoaded(PanelState& p) {
     // Panels inside the main panel open as its dialogs, over it.
     v.window = new PanelWindow(parentWindow, parentWindow ? Qt::Dialog : Qt::Window);
     v.window->setObjectName(QString::fromLatin1(p.def->name));
-    v.window->setWindowTitle(Plain(p.title));
+    v.window->setWindowTitle(Title(p.title));
 
     for (ControlState& c : p.controls) BuildControl(v, c);
     BuildMenu(p, v);
@@ -619,7 +621,7 @@ void QtBackend::PanelChanged(PanelState& p) {
     PanelView* v = View(p.handle);
     if (!v) return;
     QWidget* w = v->window;
-    w->setWindowTitle(Plain(p.title));
+    w->setWindowTitle(Title(p.title));
     QRect want(p.left, p.top, p.width, p.height);
     if (want != w->geometry() && p.zoom == VAL_NO_ZOOM) {
         v->applyingGeometry = true;
@@ -713,7 +715,7 @@ QWidget* QtBackend::PopupParent() {
 
 int QtBackend::MessagePopup(const std::string& title, const std::string& message) {
     PopupScope scope(*this);
-    QMessageBox box(QMessageBox::NoIcon, Plain(title), Plain(message), QMessageBox::Ok, PopupParent());
+    QMessageBox box(QMessageBox::NoIcon, Title(title), Plain(message), QMessageBox::Ok, PopupParent());
     box.setTextFormat(Qt::PlainText);
     box.exec();
     return 1;
@@ -724,7 +726,7 @@ int QtBackend::GenericMessagePopup(const std::string& title, const std::string& 
                                    int escapeButton) {
     PopupScope scope(*this);
     QMessageBox box(PopupParent());
-    box.setWindowTitle(Plain(title));
+    box.setWindowTitle(Title(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(Plain(message));
     std::vector<QPushButton*> pushes;
@@ -775,7 +777,7 @@ public:
 
 int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
     PopupScope scope(*this);
-    FileDialog dialog(PopupParent(), Plain(request.title));
+    FileDialog dialog(PopupParent(), Title(request.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // Paths are file system names, not texts of the program: they keep the
     // file system's encoding both ways, so that every chosen file opens.
