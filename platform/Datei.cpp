@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/Zeichensatz.h"
+
 namespace {
 
 std::string Verzeichnis(const std::string& pfad) {
@@ -23,6 +25,9 @@ std::string Dateiname(const std::string& pfad) {
     return schraegstrich == std::string::npos ? pfad : pfad.substr(schraegstrich + 1);
 }
 
+// The program's paths are code page 1252 texts; the file system's names are UTF-8.
+std::string Os(const std::string& pfad) { return Cp1252NachUtf8(pfad); }
+
 mode_t NeuerDateimodus() {
     mode_t maske = umask(0);
     umask(maske);
@@ -34,7 +39,7 @@ mode_t NeuerDateimodus() {
 int DateiOeffnenZumLesen(const char* pfad) {
     if (pfad == nullptr || *pfad == '\0') return -1;
     // Non-blocking, so that opening a pipe does not wait for a writer.
-    int fd = ::open(pfad, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = ::open(Os(pfad).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -78,33 +83,37 @@ int DateiSchliessen(int handle) { return ::close(handle) == 0 ? 0 : -1; }
 std::string DateiZiel(const char* pfad) {
     std::string ziel = pfad ? pfad : "";
     struct stat st {};
-    if (::lstat(ziel.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (::lstat(Os(ziel).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char echt[PATH_MAX];
-        if (::realpath(ziel.c_str(), echt) != nullptr) ziel = echt;
+        std::string programmPfad;
+        if (::realpath(Os(ziel).c_str(), echt) != nullptr && Utf8NachCp1252(echt, &programmPfad))
+            ziel = programmPfad;
     }
     return ziel;
 }
 
 int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad) {
     std::string muster = Verzeichnis(ziel) + "/." + Dateiname(ziel) + ".XXXXXX";
-    std::vector<char> name(muster.begin(), muster.end());
+    std::string osMuster = Os(muster);
+    std::vector<char> name(osMuster.begin(), osMuster.end());
     name.push_back('\0');
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return -1;
-    tempPfad = name.data();
+    // Only the six ASCII letters of the pattern changed.
+    tempPfad = muster.substr(0, muster.size() - 6) + std::string(name.data() + name.size() - 7, 6);
     struct stat st {};
-    mode_t modus = ::stat(ziel.c_str(), &st) == 0 ? (st.st_mode & 07777) : NeuerDateimodus();
+    mode_t modus = ::stat(Os(ziel).c_str(), &st) == 0 ? (st.st_mode & 07777) : NeuerDateimodus();
     if (::fchmod(fd, modus) != 0) {
         ::close(fd);
-        ::unlink(tempPfad.c_str());
+        ::unlink(name.data());
         return -1;
     }
     return fd;
 }
 
 int DateiErsetzen(const std::string& von, const std::string& ziel) {
-    if (::rename(von.c_str(), ziel.c_str()) != 0) return -1;
-    int verzeichnis = ::open(Verzeichnis(ziel).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (::rename(Os(von).c_str(), Os(ziel).c_str()) != 0) return -1;
+    int verzeichnis = ::open(Os(Verzeichnis(ziel)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (verzeichnis >= 0) {
         // The new name is in place; a directory that cannot be synced does
         // not undo it.
@@ -114,4 +123,4 @@ int DateiErsetzen(const std::string& von, const std::string& ziel) {
     return 0;
 }
 
-int DateiEntfernen(const std::string& pfad) { return ::unlink(pfad.c_str()) == 0 ? 0 : -1; }
+int DateiEntfernen(const std::string& pfad) { return ::unlink(Os(pfad).c_str()) == 0 ? 0 : -1; }

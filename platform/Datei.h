@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <string>
 
-// Binary file operations on whole blocks. Handles are small non-negative
+// Binary file operations on whole blocks. Paths are the program's texts
+// (code page 1252) and are converted for the file system here. Handles are small non-negative
 // numbers; -1 means failure. Only regular files are opened for reading, so
 // that a directory or a pipe chosen by mistake fails at once instead of
 // blocking the program.

@@ -346,3 +346,20 @@ TEST(DataBlockTest, LayoutOfTheBlockWrittenForAFreshStore) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DataFileTest, UmlautsInTheFileNameAreTheSystemsOwnOnDiskAndTheProgramsInTheTitle) {
+    const std::string pfad = dir.Datei("Prüfung Öl.krv");  // code page 1252, as the dialog hands it over
+    SpeichernUnter(pfad);
+    EXPECT_EQ(dir.Eintraege(), std::vector<std::string>{"Pr\xC3\xBC" "fung \xC3\x96l.krv"});  // UTF-8 on disk
+    EXPECT_EQ(Title(panelHandle), "KRV4 Steuerung - Prüfung Öl.krv");
+
+    gDatenGeaendert = false;
+    Oeffnen(pfad);
+    EXPECT_STREQ(gDateiname, pfad.c_str());
+    ChooseMenu(panelHandle, MENU_DATEI_SPEICHERN);  // saves again under the same name
+    EXPECT_EQ(dir.Eintraege().size(), 1u);
+}
+
+}  // namespace

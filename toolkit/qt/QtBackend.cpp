@@ -779,10 +779,9 @@ int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
     PopupScope scope(*this);
     FileDialog dialog(PopupParent(), Title(request.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    // Paths are file system names, not texts of the program: they keep the
-    // file system's encoding both ways, so that every chosen file opens.
-    QString directory =
-        request.defaultDirectory.empty() ? QDir::currentPath() : QFile::decodeName(request.defaultDirectory.c_str());
+    // Paths are texts of the program like any other (code page 1252); the
+    // file operations convert them for the file system.
+    QString directory = request.defaultDirectory.empty() ? QDir::currentPath() : Plain(request.defaultDirectory);
     dialog.setDirectory(directory);
 
     QStringList patterns;
@@ -823,7 +822,12 @@ int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
     if (dialog.exec() != QDialog::Accepted) return VAL_NO_FILE_SELECTED;
     QString chosen = dialog.selectedFiles().value(0);
     if (chosen.isEmpty()) return VAL_NO_FILE_SELECTED;
-    path = QFile::encodeName(chosen).toStdString();
+    path = ToCp1252(chosen);
+    // A name the code page cannot hold would name another file: refused.
+    if (FromCp1252(path) != chosen) {
+        path.clear();
+        return UIE_BAD_INDEX;
+    }
     return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
 

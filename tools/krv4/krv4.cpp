@@ -10,7 +10,7 @@
 #include <string>
 
 #include "Spur.h"
-#include "Zeichensatz.h"
+#include "platform/Zeichensatz.h"
 #include "device/qvlkrv4.h"
 #include "errors/QVL_errorV3.h"
 #include "platform/SerialPort.h"

@@ -6,6 +6,11 @@
 // Code page 1252 (the device's and the program's texts) and UTF-8 (the
 // terminal). Every one of the 256 byte values has its character; the five
 // holes of the code page stand for the control characters of the same number.
+// The character of one byte, and the byte of a character (-1 when the code
+// page has none).
+char32_t Cp1252Zeichen(unsigned char byte);
+int Cp1252Byte(char32_t zeichen);
+
 std::string Cp1252NachUtf8(std::string_view text);
 
 // False for invalid UTF-8 or a character code page 1252 does not have.

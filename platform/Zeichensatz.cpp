@@ -1,4 +1,4 @@
-#include "Zeichensatz.h"
+#include "platform/Zeichensatz.h"
 
 namespace {
 
@@ -8,10 +8,6 @@ constexpr char32_t kObereSteuerzeichen[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
-
-char32_t Zeichen(unsigned char b) {
-    return b >= 0x80 && b <= 0x9F ? kObereSteuerzeichen[b - 0x80] : b;
-}
 
 void Anhaengen(std::string& s, char32_t c) {
     if (c < 0x80) {
@@ -28,10 +24,19 @@ void Anhaengen(std::string& s, char32_t c) {
 
 }  // namespace
 
+char32_t Cp1252Zeichen(unsigned char b) { return b >= 0x80 && b <= 0x9F ? kObereSteuerzeichen[b - 0x80] : b; }
+
+int Cp1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kObereSteuerzeichen[i] == c) return 0x80 + i;
+    return -1;
+}
+
 std::string Cp1252NachUtf8(std::string_view text) {
     std::string s;
     for (char c : text) {
-        Anhaengen(s, Zeichen(static_cast<unsigned char>(c)));
+        Anhaengen(s, Cp1252Zeichen(static_cast<unsigned char>(c)));
     }
     return s;
 }
@@ -67,12 +72,7 @@ bool Utf8NachCp1252(std::string_view text, std::string* ergebnis) {
         if ((laenge == 2 && c < 0x80) || (laenge == 3 && c < 0x800)) {
             return false;  // overlong form
         }
-        int gefunden = -1;
-        for (int k = 0; k < 256 && gefunden < 0; ++k) {
-            if (Zeichen(static_cast<unsigned char>(k)) == c) {
-                gefunden = k;
-            }
-        }
+        int gefunden = Cp1252Byte(c);
         if (gefunden < 0) {
             return false;
         }
