@@ -68,7 +68,6 @@ int SelectItemWithValue(PanelState* p, ControlState* c, int value) {
     }
     // Not a misuse: a value read from outside may match no item. The
     // selection then stays as it was.
-    (void)p;
     return UIE_BAD_INDEX;
 }
 
