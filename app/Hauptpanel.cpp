@@ -4,6 +4,7 @@
 #include "app/Krv4Steuerung.h"
 #include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
+#include "panels/Com.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -67,22 +68,5 @@ int Kalibrierung_Callback(int, int, int event, void*, int, int) {
     if (event == EVENT_COMMIT && gKalibrierFlag) KalibrierPanelZeigen();
     return 0;
 }
-
-void PanelWechseln(int von, int nach) {
-    int zoom = VAL_NO_ZOOM;
-    GetPanelAttribute(von, ATTR_WINDOW_ZOOM, zoom);
-    if (zoom == VAL_NO_ZOOM) {
-        for (int attribut : {ATTR_TOP, ATTR_LEFT, ATTR_WIDTH, ATTR_HEIGHT}) {
-            int wert = 0;
-            GetPanelAttribute(von, attribut, wert);
-            SetPanelAttribute(nach, attribut, wert);
-        }
-    }
-    HidePanel(von);
-    DisplayPanel(nach);
-    if (zoom == VAL_MAXIMIZE) SetPanelAttribute(nach, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
-}
-
-void ComPanelZeigen() { PanelWechseln(panelHandle, comPanelHandle); }
 
 void KalibrierPanelZeigen() { PanelWechseln(panelHandle, kalPanelHandle); }

@@ -16,10 +16,6 @@ int ComEinstellungen_Callback(int panel, int control, int event, void* callbackD
 int Kalibrierung_Callback(int panel, int control, int event, void* callbackData, int eventData1,
                           int eventData2);
 
-// One panel takes the place of another on screen: a normal window passes its
-// position and size on, a maximised one its zoom, a minimised one nothing.
-void PanelWechseln(int von, int nach);
-// Main panel -> COM panel and main panel -> calibration panel. They belong to
-// the COM and calibration modules and move there with them.
-void ComPanelZeigen();
+// Main panel -> calibration panel. Belongs to the calibration module and moves
+// there with it.
 void KalibrierPanelZeigen();
