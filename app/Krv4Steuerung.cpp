@@ -5,6 +5,9 @@
 
 #include "app/Aenderungen.h"
 #include "model/Programmverwaltung.h"
+#include "panels/Com.h"
+#include "panels/Direkttest.h"
+#include "storage/Dateifunktionen.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 #include "ui/Panels.h"
@@ -61,7 +64,8 @@ int Krv4SteuerungStarten(int argc, char* argv[]) {
     if (IstKalibrierSchalter(argc, argv)) gKalibrierFlag = true;
     else SetCtrlAttribute(panelHandle, PANEL_KALIBRIERUNG, ATTR_VISIBLE, 0);
 
-    // The settings file is read here once it exists.
+    // A missing or unreadable settings file is no reason to stop.
+    IniLaden();
 
     std::snprintf(gPaneltitle, sizeof gPaneltitle, "%s", "KRV4 Steuerung");
     PanelsInitialisieren(kVersionText, kDatumText);
@@ -72,7 +76,9 @@ int Krv4SteuerungStarten(int argc, char* argv[]) {
 }
 
 void Krv4SteuerungBeenden() {
-    // Direct test off, settings written and port closed here once those exist.
+    if (DirekttestAktiv()) DirekttestEinAus(0);
+    IniSchreiben();
+    Com_CloseComPort();
 }
 
 int Krv4SteuerungAusfuehren(int argc, char* argv[]) {

@@ -1,10 +1,13 @@
 #include "panels/Com.h"
 
 #include <climits>
+#include <cstring>
+#include <utility>
 
 #include "app/Krv4Steuerung.h"
 #include "device/qvlkrv4.h"
 #include "errors/QVL_errorV3.h"
+#include "panels/Direkttest.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
@@ -71,3 +74,181 @@ void PanelWechseln(int von, int nach) {
 }
 
 void ComPanelZeigen() { PanelWechseln(panelHandle, comPanelHandle); }
+
+void Com_PortbilderSetzen() {
+    for (auto [panel, ring] : {std::pair{panelHandle, PANEL_PICTURERING}, std::pair{comPanelHandle, COMPANEL_PICTURERING},
+                               std::pair{kalPanelHandle, KALPANEL_PICTURERING}})
+        SetCtrlVal(panel, ring, gComPort);
+}
+
+char Com_Adresse() {
+    int adresse = '1';
+    GetCtrlVal(comPanelHandle, COMPANEL_ADRESSE, adresse);
+    return static_cast<char>(adresse);
+}
+
+namespace {
+
+constexpr int kKeinPortStatus = -122001;
+constexpr int kKeinPortID = -122002;
+constexpr int kKeinPortScann = -122003;
+constexpr int kKeinPortStart = -122004;
+constexpr int kKeinPortStopp = -122005;
+
+constexpr char kKennungKrv4[] = "QVLKRV4-TST1-";
+constexpr int kGruen = 0x00FF00;
+constexpr int kRot = 0xFF0000;
+
+constexpr int kScannLampen[] = {COMPANEL_LED1, COMPANEL_LED2, COMPANEL_LED3, COMPANEL_LED4, COMPANEL_LED5,
+                                COMPANEL_LED6, COMPANEL_LED7, COMPANEL_LED8, COMPANEL_LED9};
+
+struct Statuslampe {
+    int lampe;
+    int maske;
+};
+constexpr Statuslampe kStatuslampen[] = {{COMPANEL_LEDSTATUS0, 0x01}, {COMPANEL_LEDSTATUS1, 0x02},
+                                         {COMPANEL_LEDSTATUS2, 0x04}, {COMPANEL_LEDSTATUS3, 0x08},
+                                         {COMPANEL_LEDSTATUS6, 0x40}};
+
+void StatuslampenDimmen(int gedimmt) {
+    for (const Statuslampe& s : kStatuslampen) SetCtrlAttribute(comPanelHandle, s.lampe, ATTR_DIMMED, gedimmt);
+}
+
+void StatusabfrageAus() {
+    SetCtrlAttribute(comPanelHandle, COMPANEL_STATUSTIMER, ATTR_ENABLED, 0);
+    SetCtrlVal(comPanelHandle, COMPANEL_STATUSABFRAGE, 0);
+    StatuslampenDimmen(1);
+}
+
+void ZurueckZumHauptpanel() {
+    StatusabfrageAus();
+    PanelWechseln(comPanelHandle, panelHandle);
+}
+
+}  // namespace
+
+int PortSelect_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    int status = Com_OpenComPort();
+    if (status < 0) SetCtrlVal(comPanelHandle, COMPANEL_PORT, -1);
+    Com_ComFehlerSetzen(status);
+    Com_PortbilderSetzen();
+    return 0;
+}
+
+int ComPicture_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_LEFT_CLICK) return 0;
+    if (gComPort == -1) {
+        SetCtrlVal(comPanelHandle, COMPANEL_PORT, gLetzterComPort);
+        Com_ComFehlerSetzen(Com_OpenComPort());
+    } else {
+        Com_CloseComPort();
+    }
+    SetCtrlVal(comPanelHandle, COMPANEL_PORT, gComPort);
+    Com_PortbilderSetzen();
+    return 0;
+}
+
+// Blocks for up to a second per silent address; what it shows is painted at
+// once by the toolkit, and no timer tick runs in between.
+int Scann_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    if (gComPort == -1) {
+        Com_ComFehlerSetzen(kKeinPortScann);
+        return 0;
+    }
+    SetCtrlVal(comPanelHandle, COMPANEL_IDSTRING, "");
+    char text[] = "Suche nach Gerät x";
+    for (int n = 1; n <= 9; ++n) {
+        const char adresse = static_cast<char>('0' + n);
+        const int lampe = kScannLampen[n - 1];
+        text[sizeof text - 2] = adresse;
+        SetCtrlVal(comPanelHandle, COMPANEL_TEXT, text);
+        char kennung[32] = {};
+        if (QVLKRV4_IDLesen(gComPort, adresse, kennung) < 0) {
+            SetCtrlVal(comPanelHandle, lampe, 0);
+        } else if (std::strncmp(kennung, kKennungKrv4, sizeof kKennungKrv4 - 1) == 0) {
+            SetCtrlAttribute(comPanelHandle, lampe, ATTR_ON_COLOR, kGruen);
+            SetCtrlVal(comPanelHandle, lampe, 1);
+            SetCtrlVal(comPanelHandle, COMPANEL_ADRESSE, adresse);
+            SetCtrlVal(comPanelHandle, COMPANEL_IDSTRING, kennung);
+        } else {
+            SetCtrlAttribute(comPanelHandle, lampe, ATTR_ON_COLOR, kRot);
+            SetCtrlVal(comPanelHandle, lampe, 1);
+        }
+    }
+    SetCtrlVal(comPanelHandle, COMPANEL_TEXT, "");
+    Com_ComFehlerSetzen(0);
+    return 0;
+}
+
+int IDLesen_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    SetCtrlVal(comPanelHandle, COMPANEL_TEXT, "lese ID...");
+    int status = kKeinPortID;
+    if (gComPort != -1) {
+        SetCtrlVal(comPanelHandle, COMPANEL_IDSTRING, "");
+        char kennung[32] = {};
+        status = QVLKRV4_IDLesen(gComPort, Com_Adresse(), kennung);
+        if (status == 0) SetCtrlVal(comPanelHandle, COMPANEL_IDSTRING, kennung);
+    }
+    Com_ComFehlerSetzen(status);
+    SetCtrlVal(comPanelHandle, COMPANEL_TEXT, "");
+    return 0;
+}
+
+int StartStopp_Callback(int, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    int status = 0;
+    if (control == COMPANEL_START) {
+        status = gComPort == -1 ? kKeinPortStart : QVLKRV4_DeviceFunction(gComPort, Com_Adresse(), "start");
+    } else if (DirekttestAktiv()) {
+        // The direct test sends "stopp" itself and brings the stored step back.
+        SetCtrlVal(panelHandle, PANEL_DIREKTTEST, 0);
+        status = DirekttestEinAus(0);
+    } else {
+        status = gComPort == -1 ? kKeinPortStopp : QVLKRV4_DeviceFunction(gComPort, Com_Adresse(), "stopp");
+    }
+    Com_ComFehlerSetzen(status);
+    return 0;
+}
+
+int Statusabfrage_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    int ein = 0;
+    GetCtrlVal(comPanelHandle, COMPANEL_STATUSABFRAGE, ein);
+    if (ein) {
+        StatuslampenDimmen(0);
+        Com_ComFehlerSetzen(0);
+        SetCtrlAttribute(comPanelHandle, COMPANEL_STATUSTIMER, ATTR_ENABLED, 1);
+    } else {
+        StatuslampenDimmen(1);
+        SetCtrlAttribute(comPanelHandle, COMPANEL_STATUSTIMER, ATTR_ENABLED, 0);
+    }
+    return 0;
+}
+
+int Statustimer_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_TIMER_TICK) return 0;
+    int status = kKeinPortStatus;
+    int statusbyte = 0;
+    if (gComPort != -1) status = QVLKRV4_StatusLesen(gComPort, Com_Adresse(), 1, &statusbyte);
+    if (status < 0) {
+        // No retry: the first failure ends the polling.
+        StatusabfrageAus();
+        Com_ComFehlerSetzen(status);
+        return 0;
+    }
+    for (const Statuslampe& s : kStatuslampen) SetCtrlVal(comPanelHandle, s.lampe, (statusbyte & s.maske) ? 1 : 0);
+    return 0;
+}
+
+int ComZurueck_Callback(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) ZurueckZumHauptpanel();
+    return 0;
+}
+
+int ComPanel_Callback(int, int event, void*, int, int) {
+    if (event == EVENT_CLOSE) ZurueckZumHauptpanel();
+    return 0;
+}

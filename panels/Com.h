@@ -17,6 +17,10 @@ int Com_LetzterComPort();
 void Com_SetzeLetztenComPort(int port);
 // Shows a status on the three error displays at once; 0 clears them.
 void Com_ComFehlerSetzen(int status);
+// Sets the port pictures of the main, COM and calibration panels to the open port.
+void Com_PortbilderSetzen();
+// The device address chosen in the COM panel's ADRESSE ring ('1'..'9' or '&').
+char Com_Adresse();
 
 // One panel takes the place of another on screen: a normal window passes its
 // position and size on, a maximised one its zoom, a minimised one nothing.

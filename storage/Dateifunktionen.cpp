@@ -4,9 +4,13 @@
 #include <string>
 
 #include "app/Aenderungen.h"
+#include "app/Krv4Steuerung.h"
 #include "model/Schrittbearbeitung.h"
+#include "panels/Com.h"
 #include "platform/Datei.h"
+#include "storage/Ini.h"
 #include "toolkit/Toolkit.h"
+#include "ui/Krv4Steuerung_uir.h"
 
 namespace {
 
@@ -151,4 +155,59 @@ int DateiOeffnen() {
     AlsGespeichertSetzen();
     BlockUebernehmen(block);
     return 0;
+}
+
+namespace {
+
+constexpr int kIniFehlt = -802409;
+constexpr int kIniUnlesbar = -801410;
+constexpr int kIniNichtGeschrieben = -800411;
+constexpr const char* kAbschnitt = "KRV4";
+
+bool PortGueltig(int port) { return port >= 1 && port <= 6; }
+bool AdresseGueltig(int adresse) { return (adresse >= '1' && adresse <= '9') || adresse == '&'; }
+
+}  // namespace
+
+int IniLaden() {
+    IniText ini = Ini_New(1);
+    if (!ini) return kIniUnlesbar;
+    int status = Ini_ReadFromFile(ini, kEinstellungsdatei);
+    if (status < 0) {
+        Ini_Dispose(ini);
+        return status == kIniDateiFehlt ? kIniFehlt : kIniUnlesbar;
+    }
+
+    int wert = 0;
+    if (Ini_GetInt(ini, kAbschnitt, "port", &wert) > 0 && PortGueltig(wert)) {
+        SetCtrlVal(comPanelHandle, COMPANEL_PORT, wert);
+        int fehler = Com_OpenComPort();
+        if (fehler < 0) {
+            SetCtrlVal(comPanelHandle, COMPANEL_PORT, -1);
+            Com_ComFehlerSetzen(fehler);
+        }
+        Com_PortbilderSetzen();
+    }
+    // After the port: the stored last port wins over the one just opened.
+    if (Ini_GetInt(ini, kAbschnitt, "lport", &wert) > 0 && PortGueltig(wert)) Com_SetzeLetztenComPort(wert);
+    if (Ini_GetInt(ini, kAbschnitt, "adresse", &wert) > 0 && AdresseGueltig(wert))
+        SetCtrlVal(comPanelHandle, COMPANEL_ADRESSE, wert);
+
+    Ini_Dispose(ini);
+    return 0;
+}
+
+int IniSchreiben() {
+    IniText ini = Ini_New(1);
+    if (!ini) return kIniNichtGeschrieben;
+    int adresse = 0, port = -1;
+    GetCtrlVal(comPanelHandle, COMPANEL_ADRESSE, adresse);
+    GetCtrlVal(comPanelHandle, COMPANEL_PORT, port);
+    // The address is stored as the code of its character, with the sign a char has.
+    int status = Ini_PutInt(ini, kAbschnitt, "adresse", static_cast<signed char>(adresse));
+    if (status == 0) status = Ini_PutInt(ini, kAbschnitt, "port", port);
+    if (status == 0) status = Ini_PutInt(ini, kAbschnitt, "lport", Com_LetzterComPort());
+    if (status == 0) status = Ini_WriteToFile(ini, kEinstellungsdatei);
+    Ini_Dispose(ini);
+    return status == 0 ? 0 : kIniNichtGeschrieben;
 }

@@ -46,3 +46,13 @@ int DatenblockPruefen(const unsigned char* daten, std::size_t laenge);
 // Checks the bytes and, only when they pass, replaces the program store with
 // them and shows the selected program. File name and title are the caller's.
 int DatenblockUebernehmen(const unsigned char* daten, std::size_t laenge);
+
+// The settings file in the working directory: the open port, the port opened
+// last and the device address, from one run to the next.
+inline constexpr char kEinstellungsdatei[] = "krv4Steuerung.ini";
+
+// Reads it at start-up and reopens the stored port. 0, -802409 when there is
+// no file, -801410 when it cannot be read; a value not accepted is skipped.
+int IniLaden();
+// Writes it at exit. 0 or -800411; a file that cannot be written stays as it was.
+int IniSchreiben();

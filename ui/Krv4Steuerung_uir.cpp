@@ -6,6 +6,7 @@
 #include "app/Krv4Steuerung.h"
 #include "model/Schrittbearbeitung.h"
 #include "model/Schrittliste.h"
+#include "panels/Com.h"
 #include "toolkit/PanelDef.h"
 
 // The panel file of the program: every panel with its controls, labels,
@@ -164,7 +165,7 @@ const ControlDef kPanelControls[] = {
     Command(ID(PANEL, GERAETLESEN), "von KRV-4 lesen"),
     ErrorLed(ID(PANEL, FEHLERLED)),
     Command(ID(PANEL, GERAETVERGLEICHEN), "KRV-4 vergleichen"),
-    PortPicture(ID(PANEL, PICTURERING)),
+    PortPicture(ID(PANEL, PICTURERING), ComPicture_Callback),
     ErrorText(ID(PANEL, FEHLERSTRING)),
     ErrorNumber(ID(PANEL, FEHLERNUMMER)),
     Text(ID(PANEL, TEXTMSG_4), "s messen"),
@@ -210,9 +211,9 @@ constexpr ListItemDef kAdressen[] = {{"1", '1'}, {"2", '2'}, {"3", '3'}, {"4", '
                                      {"6", '6'}, {"7", '7'}, {"8", '8'}, {"9", '9'}, {"alle", '&'}};
 
 const ControlDef kComControls[] = {
-    Ring(ID(COMPANEL, PORT), "COM-Port", kPorts, 0),
+    Ring(ID(COMPANEL, PORT), "COM-Port", kPorts, 0, PortSelect_Callback),
     Ring(ID(COMPANEL, ADRESSE), "Adresse", kAdressen, 0),
-    Command(ID(COMPANEL, SCANN), "Scann"),
+    Command(ID(COMPANEL, SCANN), "Scann", Scann_Callback),
     Led(ID(COMPANEL, LED1), "1"),
     Led(ID(COMPANEL, LED2), "2"),
     Led(ID(COMPANEL, LED3), "3"),
@@ -222,23 +223,25 @@ const ControlDef kComControls[] = {
     Led(ID(COMPANEL, LED7), "7"),
     Led(ID(COMPANEL, LED8), "8"),
     Led(ID(COMPANEL, LED9), "9"),
-    Command(ID(COMPANEL, IDLESEN), "ID lesen"),
+    Command(ID(COMPANEL, IDLESEN), "ID lesen", IDLesen_Callback),
     Field(ID(COMPANEL, IDSTRING), "ID", "", true),
     Text(ID(COMPANEL, TEXT), ""),
-    Command(ID(COMPANEL, START), " Start"),
-    Command(ID(COMPANEL, STOPP), "Stopp"),
-    Toggle(ID(COMPANEL, STATUSABFRAGE), "Statusabfrage einschalten", "Statusabfrage ausschalten"),
+    Command(ID(COMPANEL, START), " Start", StartStopp_Callback),
+    Command(ID(COMPANEL, STOPP), "Stopp", StartStopp_Callback),
+    Toggle(ID(COMPANEL, STATUSABFRAGE), "Statusabfrage einschalten", "Statusabfrage ausschalten",
+           Statusabfrage_Callback),
     Led(ID(COMPANEL, LEDSTATUS0), "Prüfung läuft", true),
     Led(ID(COMPANEL, LEDSTATUS1), "bestanden", true),
     Led(ID(COMPANEL, LEDSTATUS2), "nicht bestanden", true),
     Led(ID(COMPANEL, LEDSTATUS3), "abgebrochen", true),
     Led(ID(COMPANEL, LEDSTATUS6), "Direktbetrieb", true),
-    {.id = COMPANEL_STATUSTIMER, .name = "STATUSTIMER", .kind = CtrlKind::Timer, .interval = 0.5},
-    PortPicture(ID(COMPANEL, PICTURERING)),
+    {.id = COMPANEL_STATUSTIMER, .name = "STATUSTIMER", .kind = CtrlKind::Timer, .callback = Statustimer_Callback,
+     .interval = 0.5},
+    PortPicture(ID(COMPANEL, PICTURERING), ComPicture_Callback),
     ErrorLed(ID(COMPANEL, FEHLERLED)),
     ErrorText(ID(COMPANEL, FEHLERSTRING)),
     ErrorNumber(ID(COMPANEL, FEHLERNUMMER)),
-    Command(ID(COMPANEL, ZURUECK), "Zurück zum Hauptfenster"),
+    Command(ID(COMPANEL, ZURUECK), "Zurück zum Hauptfenster", ComZurueck_Callback),
 };
 
 // ---- progress, info, plan and string-input panels ----
@@ -310,7 +313,7 @@ const ControlDef kKalControls[] = {
     PictureButton(ID(KALPANEL, KRV4LESEN), "Von KRV-4 lesen", "krv4lesen"),
     PictureButton(ID(KALPANEL, KRV4SCHREIBEN), "Zu KRV-4 schreiben", "krv4schreiben"),
     Command(ID(KALPANEL, ZURUECK), "Zurück"),
-    PortPicture(ID(KALPANEL, PICTURERING)),
+    PortPicture(ID(KALPANEL, PICTURERING), ComPicture_Callback),
     ErrorLed(ID(KALPANEL, FEHLERLED)),
     ErrorText(ID(KALPANEL, FEHLERSTRING)),
     ErrorNumber(ID(KALPANEL, FEHLERNUMMER)),
@@ -320,7 +323,8 @@ const ControlDef kKalControls[] = {
 #undef ID
 
 const PanelDef kPanels[] = {
-    {.resourceId = COMPANEL, .name = "COMPANEL", .title = "COM-Einstellungen", .controls = kComControls},
+    {.resourceId = COMPANEL, .name = "COMPANEL", .title = "COM-Einstellungen", .callback = ComPanel_Callback,
+     .controls = kComControls},
     {.resourceId = FORTSCHPNL, .name = "FORTSCHPNL", .title = "Fortschritt", .controls = kFortschrittControls},
     {.resourceId = INFOPANEL, .name = "INFOPANEL", .title = "Info", .controls = kInfoControls},
     {.resourceId = KALPANEL, .name = "KALPANEL", .title = "Kalibrierung", .controls = kKalControls},
