@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cstring>
-#include <utility>
 
 #include "app/Krv4Steuerung.h"
 #include "device/qvlkrv4.h"
@@ -76,9 +75,9 @@ void PanelWechseln(int von, int nach) {
 void ComPanelZeigen() { PanelWechseln(panelHandle, comPanelHandle); }
 
 void Com_PortbilderSetzen() {
-    for (auto [panel, ring] : {std::pair{panelHandle, PANEL_PICTURERING}, std::pair{comPanelHandle, COMPANEL_PICTURERING},
-                               std::pair{kalPanelHandle, KALPANEL_PICTURERING}})
-        SetCtrlVal(panel, ring, gComPort);
+    SetCtrlVal(panelHandle, PANEL_PICTURERING, gComPort);
+    SetCtrlVal(comPanelHandle, COMPANEL_PICTURERING, gComPort);
+    SetCtrlVal(kalPanelHandle, KALPANEL_PICTURERING, gComPort);
 }
 
 char Com_Adresse() {

@@ -116,7 +116,8 @@ private:
             } else if (std::size_t gleich = z.find('='); gleich != std::string_view::npos && abschnitt_ != kKeiner) {
                 std::string_view schluessel = Beschnitten(z.substr(0, gleich));
                 std::string_view wert = Beschnitten(z.substr(gleich + 1));
-                if (!schluessel.empty() && !wert.empty()) IniDokument::Setzen(ziel_.abschnitte[abschnitt_], schluessel, wert);
+                if (!schluessel.empty() && !wert.empty())
+                    IniDokument::Setzen(ziel_.abschnitte[abschnitt_], schluessel, wert);
             }
         }
         zeile_.clear();

@@ -74,8 +74,10 @@ TEST_F(ComPanel, APortThatDoesNotOpenShowsItsCodeEverywhereAndKeepsTheLastPort) 
 
 // Each of the three port pictures opens the last port and closes the open one.
 TEST_F(ComPanel, APictureClickReopensTheLastPortAndClosesItAgain) {
-    for (auto [panel, ring] : {std::pair{panelHandle, PANEL_PICTURERING}, std::pair{comPanelHandle, COMPANEL_PICTURERING},
-                               std::pair{kalPanelHandle, KALPANEL_PICTURERING}}) {
+    const std::pair<int, int> ringe[] = {{panelHandle, PANEL_PICTURERING},
+                                         {comPanelHandle, COMPANEL_PICTURERING},
+                                         {kalPanelHandle, KALPANEL_PICTURERING}};
+    for (auto [panel, ring] : ringe) {
         SCOPED_TRACE(panel);
         DisplayPanel(panel);
         PortWaehlen(3);
