@@ -82,7 +82,7 @@ TEST_F(ComPanelE2e, ScanFindsTwoKrv4sAndAForeignDevice) {
     EXPECT_EQ(Fehleranzeigen(), KeinFehler());
     // Six silent addresses at one second each, the others at once.
     EXPECT_GT(dauer, 5.5);
-    EXPECT_LT(dauer, 8.0);
+    EXPECT_LT(dauer, 9.0);
 
     Operate(comPanelHandle, COMPANEL_ADRESSE, '3');
     Press(comPanelHandle, COMPANEL_IDLESEN);
