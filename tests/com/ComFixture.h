@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -51,9 +52,10 @@ class ComTest : public AppTest {
 protected:
     void SetUp() override {
         altesVerzeichnis = std::filesystem::current_path();
-        verzeichnis = std::filesystem::temp_directory_path() /
-                      ("krv4-com-" + std::to_string(getpid()) + "-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // A parameterised test's name holds a "/": one folder, not two.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        verzeichnis = std::filesystem::temp_directory_path() / ("krv4-com-" + std::to_string(getpid()) + "-" + name);
         std::filesystem::remove_all(verzeichnis);
         std::filesystem::create_directories(verzeichnis);
         std::filesystem::current_path(verzeichnis);
