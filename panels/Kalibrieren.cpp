@@ -233,7 +233,6 @@ int KalibrierwerteLesen() {
 }
 
 int KalibrierwerteSchreiben() {
-    if (Com_ComPort() == -1) return kKeinPort;
     Kalibrierwerte werte;
     KalibrierwerteVomPanel(werte);
     return KalibrierwerteZumGeraetSchreiben(Com_ComPort(), Geraeteadresse(), werte);
