@@ -255,7 +255,11 @@ void RechnerBerechnen() {
 }
 
 void KalibrierPanelZeigen() {
-    if (gKalibrierFlag) PanelWechseln(panelHandle, kalPanelHandle);
+    if (!gKalibrierFlag) return;
+    PanelWechseln(panelHandle, kalPanelHandle);
+    // A window that is shown again formats its fields afresh, which would
+    // turn a result that is no number into the field's lowest value.
+    RechnerBerechnen();
 }
 
 int Kalibrierbuttons_Callback(int, int control, int event, void*, int, int) {
