@@ -403,6 +403,13 @@ bool VorbelegungLaden(const std::string& pfad, std::string* fehler) {
         *fehler = pfad + ": kann nicht gelesen werden";
         return false;
     }
+    std::stringstream inhalt;
+    inhalt << datei.rdbuf();
+    return VorbelegungUebernehmen(inhalt.str(), pfad, fehler);
+}
+
+bool VorbelegungUebernehmen(const std::string& text, const std::string& pfad, std::string* fehler) {
+    std::istringstream datei(text);
     std::string zeile;
     for (int nr = 1; std::getline(datei, zeile); ++nr) {
         if (!zeile.empty() && zeile.back() == '\r') {
