@@ -187,6 +187,9 @@ void GeraetZuruecksetzen(Geraet& g) {
             w["N2"].text = "Schritt " + std::to_string(s + 1);
             w["G1"].ganz = 1;
             w["L3"].ganz = 1;
+            // Valid as read back: pulse off time 10 ms, one cycle.
+            w["W3"].ganz = 100;
+            w["W1"].ganz = 1;
         }
     }
     for (int k = 1; k <= kKalibrierwerte; ++k) {
