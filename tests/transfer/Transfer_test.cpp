@@ -593,9 +593,18 @@ protected:
 };
 
 TEST_F(Vergleich, RightAfterAWriteEverythingIsEqual) {
+    geraet->rahmen.clear();
+    geraet->beiSchreiben = [this] { texte.push_back(Text(fortschrittPanelHandle, FORTSCHPNL_TEXT)); };
     Vergleichen(ALLE, {}, 1);
     EXPECT_EQ(Meldungen(), (std::vector<std::string>{"Ergebnis|Vergleich erfolgreich"}));
     EXPECT_EQ(Fehlernummer(), 0);
+    EXPECT_EQ(texte.at(0), "Lese Programm 1");
+    const std::vector<std::string> schritte = TexteBeiSchritten();
+    ASSERT_EQ(schritte.size(), 25u);
+    EXPECT_EQ(schritte[9], "Lese Programm 1 Schritt 10");
+    EXPECT_EQ(schritte[24], "Lese Programm 16 Schritt 1");
+    // Nothing is written by a compare.
+    for (const auto& r : geraet->rahmen) EXPECT_TRUE(r.compare(4, 1, "R") == 0 || r.compare(2, 3, "P1S") == 0) << r;
 }
 
 TEST_F(Vergleich, LimitsAreComparedWithinOneTenThousandth) {
