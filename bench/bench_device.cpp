@@ -21,8 +21,8 @@
 
 #include "device/qvlkrv4.h"
 #include "platform/SerialPort.h"
+#include "Simulator.h"
 
-extern char** environ;
 
 namespace {
 
@@ -38,47 +38,8 @@ double Seit(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-struct Sim {
-    pid_t pid = -1;
-    std::string pfad;
-};
-
 Sim SimStarten(std::vector<std::string> optionen) {
-    const std::string programm = KRV4_BINARY_DIR "/tools/krv4sim/krv4sim";
-    optionen.insert(optionen.begin(), programm);
-    std::vector<char*> argv;
-    for (auto& o : optionen) {
-        argv.push_back(o.data());
-    }
-    argv.push_back(nullptr);
-    int rohr[2];
-    if (pipe2(rohr, O_CLOEXEC) != 0) {
-        std::perror("pipe");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_t a;
-    posix_spawn_file_actions_init(&a);
-    posix_spawn_file_actions_adddup2(&a, rohr[1], STDOUT_FILENO);
-    Sim s;
-    if (posix_spawn(&s.pid, programm.c_str(), &a, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "kann %s nicht starten\n", programm.c_str());
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&a);
-    close(rohr[1]);
-    for (char c = 0;;) {
-        pollfd p{rohr[0], POLLIN, 0};
-        if (poll(&p, 1, 5000) != 1 || read(rohr[0], &c, 1) != 1) {
-            std::fprintf(stderr, "krv4sim nennt keine Leitung\n");
-            std::exit(1);
-        }
-        if (c == '\n') {
-            break;
-        }
-        s.pfad += c;
-    }
-    close(rohr[0]);
-    setenv("KRV4_COM1", s.pfad.c_str(), 1);
+    Sim s = SimProzess(std::move(optionen));
     SerialPortSetzen(1, nullptr);
     if (QVLKRV4_Open(1, 9600) != 0 || QVLKRV4_Timeout(1, 1.0) != 0) {
         std::fprintf(stderr, "Port %s lässt sich nicht öffnen\n", s.pfad.c_str());
@@ -89,8 +50,7 @@ Sim SimStarten(std::vector<std::string> optionen) {
 
 void SimBeenden(Sim& s) {
     QVLKRV4_Close(1);
-    kill(s.pid, SIGTERM);
-    waitpid(s.pid, nullptr, 0);
+    SimProzessBeenden(s);
 }
 
 // One step parameter after the other, each with a valid value; returns the

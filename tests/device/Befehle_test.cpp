@@ -116,8 +116,8 @@ TEST_F(Treiber, CommandsGoOnTheLineByteForByte) {
          "#1L1W2.000\r", ACK},
         {"N2", [&] { return QVLKRV4_ParameterSchreiben(1, '1', "schrittname", 0, 0, name20.c_str()); },
          "#1N2W" + name20 + "\r", ACK},
-        {"N1", [] { return QVLKRV4_ParameterSchreiben(1, '1', "programmname", 0, 0, "Prüfung"); },
-         "#1N1WPr\xfc" "fung\r", ACK},
+        {"N1", [] { return QVLKRV4_ParameterSchreiben(1, '1', "programmname", 0, 0, "Pruefung"); },
+         "#1N1WPruefung\r", ACK},
         {"A1", [] { return QVLKRV4_ParameterSchreiben(1, '1', "anzahlschritte", 0, 16, nullptr); }, "#1A1W16\r",
          ACK},
         {"W1", [] { return QVLKRV4_ParameterSchreiben(1, '1', "impulszyklen", 0, 65536, nullptr); },
@@ -422,6 +422,10 @@ TEST_F(Treiber, RangeLimitsAreCheckedBeforeSending) {
         {"schrittname", 0, 0, n21.c_str(), nullptr},
         // A CR would end the command inside the name.
         {"schrittname", 0, 0, "ab\rcd", nullptr},
+        // The line carries 7 data bits: "ü" would reach the device as "|".
+        {"schrittname", 0, 0, "M\xFCller", nullptr},
+        {"programmname", 0, 0, "\x80", nullptr},
+        {"programmname", 0, 0, "~\x7F", "#1N1W~\x7F\r"},
         // Reals without a range: never "nan", "inf" or a command over 31 bytes.
         {"unterergrenzwert", nan, 0, nullptr, nullptr},
         {"oberergrenzwert", inf, 0, nullptr, nullptr},

@@ -430,6 +430,8 @@ void LayoutProgress(PanelBuilder& b) {
     Prefer(text, TextWidth(text, "Vergleiche Programm 16 Schritt 10 ..."));
     if (auto* label = qobject_cast<QLabel*>(text)) label->setAlignment(Qt::AlignCenter);
     b.Top()->addWidget(text);
+    b.Top()->addSpacing(8);
+    b.Top()->addWidget(b.W(FORTSCHPNL_BALKEN));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -386,6 +387,13 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
             caption();
             break;
         }
+        case CtrlKind::ProgressBar: {
+            auto* bar = new QProgressBar(parent);
+            bar->setTextVisible(false);
+            bar->setRange(static_cast<int>(d.min), std::max(static_cast<int>(d.min), static_cast<int>(d.max)));
+            cv.widget = bar;
+            break;
+        }
         case CtrlKind::Timer: {
             cv.timer = new QTimer(v.window);
             QObject::connect(cv.timer, &QTimer::timeout, cv.timer, [this, panel, id] { OnTick(panel, id); });
@@ -473,6 +481,12 @@ void QtBackend::ApplyValue(ControlView& cv, const ControlState& c) {
             auto* edit = static_cast<QLineEdit*>(w);
             QString text = Plain(c.text);
             if (edit->text() != text) edit->setText(text);
+            break;
+        }
+        case CtrlKind::ProgressBar: {
+            auto* bar = static_cast<QProgressBar*>(w);
+            bar->setRange(static_cast<int>(c.def->min), std::max(static_cast<int>(c.def->min), static_cast<int>(c.maxValue)));
+            bar->setValue(c.intValue);
             break;
         }
         case CtrlKind::Command:
