@@ -120,8 +120,14 @@ bool ImBereich(const QVLKRV4_Parameter& p, double realWert, int ganzWert, const 
                 return false;
             }
             size_t n = std::strlen(textWert);
-            // A CR inside the name would end the command early.
-            return n >= p.min && n <= p.max && std::strchr(textWert, CR) == nullptr;
+            // A CR inside the name would end the command early, and the line
+            // carries 7 data bits: a byte above 127 would arrive changed.
+            for (const char* z = textWert; *z; ++z) {
+                if (*z == CR || static_cast<unsigned char>(*z) > 127) {
+                    return false;
+                }
+            }
+            return n >= p.min && n <= p.max;
         }
     }
     return false;

@@ -28,6 +28,7 @@ struct ControlState {
     int onColor = 0;
     bool timerEnabled = false;
     int intervalMs = 0;
+    double maxValue = 0.0;  // upper end of the range; starts as the definition's
 };
 
 struct MenuItemState {

@@ -22,6 +22,7 @@ enum class CtrlKind {
     Decoration,   // frame around a group of controls
     String,       // one-line text input (or indicator)
     Timer,
+    ProgressBar,  // indicator of how far a piece of work has come, 0 to its maximum
 };
 
 enum class ValueType { None, Int, Double, Text };

@@ -43,8 +43,8 @@ bool HasItems(const ControlState& c) {
            c.def->kind == CtrlKind::PictureRing;
 }
 
-double Coerce(const ControlDef& def, double v) {
-    if (def.min < def.max) v = std::clamp(v, def.min, def.max);
+double Coerce(const ControlState& c, double v) {
+    if (c.def->min < c.maxValue) v = std::clamp(v, c.def->min, c.maxValue);
     return v;
 }
 
@@ -80,11 +80,12 @@ void InitControl(ControlState& c, const ControlDef& def) {
     c.onColor = def.onColor;
     c.intervalMs = static_cast<int>(std::lround(def.interval * 1000.0));
     c.timerEnabled = false;
+    c.maxValue = def.max;
     for (const ListItemDef& item : def.items) c.items.push_back({item.label, item.value});
     if (!c.items.empty()) c.index = std::clamp(def.initialIndex, 0, static_cast<int>(c.items.size()) - 1);
     switch (def.type) {
-        case ValueType::Int: c.intValue = static_cast<int>(Coerce(def, def.initial)); break;
-        case ValueType::Double: c.doubleValue = Coerce(def, def.initial); break;
+        case ValueType::Int: c.intValue = static_cast<int>(Coerce(c, def.initial)); break;
+        case ValueType::Double: c.doubleValue = Coerce(c, def.initial); break;
         case ValueType::Text: c.text = def.initialText; break;
         case ValueType::None: break;
     }
@@ -234,9 +235,9 @@ int SetCtrlVal(int panel, int control, int value) {
     if (!c) return p ? UIE_BAD_CONTROL : UIE_BAD_PANEL;
     if (HasItems(*c)) return SelectItemWithValue(p, c, value);
     if (TypeOf(*c) == ValueType::Double) {
-        c->doubleValue = Coerce(*c->def, value);
+        c->doubleValue = Coerce(*c, value);
     } else if (TypeOf(*c) == ValueType::Int) {
-        c->intValue = static_cast<int>(Coerce(*c->def, value));
+        c->intValue = static_cast<int>(Coerce(*c, value));
     } else {
         return TypeMismatch(p, c, "SetCtrlVal");
     }
@@ -251,7 +252,7 @@ int SetCtrlVal(int panel, int control, double value) {
     if (TypeOf(*c) != ValueType::Double || HasItems(*c)) return TypeMismatch(p, c, "SetCtrlVal");
     // A value the field cannot show (not a number) is kept as it came, so
     // that reading the panel back does not invent a value.
-    c->doubleValue = std::isnan(value) ? value : Coerce(*c->def, value);
+    c->doubleValue = std::isnan(value) ? value : Coerce(*c, value);
     Notify(p, c, Change::Value);
     return 0;
 }
@@ -403,6 +404,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
             if (c->def->kind != CtrlKind::Timer) return Misuse(UIE_BAD_ATTRIBUTE, "ATTR_INTERVAL on a non-timer");
             c->intervalMs = value;
             break;
+        case ATTR_MAX_VALUE:
+            // The value stays within the new range.
+            c->maxValue = value;
+            if (TypeOf(*c) == ValueType::Int) c->intValue = static_cast<int>(Coerce(*c, c->intValue));
+            else if (TypeOf(*c) == ValueType::Double) c->doubleValue = Coerce(*c, c->doubleValue);
+            break;
         default: return Misuse(UIE_BAD_ATTRIBUTE, "SetCtrlAttribute: attribute " + std::to_string(attribute));
     }
     Notify(p, c, Change::Attributes);
@@ -431,6 +438,7 @@ int GetCtrlAttribute(int panel, int control, int attribute, int& value) {
         case ATTR_ON_COLOR: value = c->onColor; break;
         case ATTR_ENABLED: value = c->timerEnabled; break;
         case ATTR_INTERVAL: value = c->intervalMs; break;
+        case ATTR_MAX_VALUE: value = static_cast<int>(c->maxValue); break;
         default: return Misuse(UIE_BAD_ATTRIBUTE, "GetCtrlAttribute: attribute " + std::to_string(attribute));
     }
     return 0;
@@ -609,10 +617,10 @@ void OperatorSetValue(int panel, int control, int value) {
     if (HasItems(*c)) {
         if (SelectItemWithValue(p, c, value) != 0) return;
     } else if (TypeOf(*c) == ValueType::Int) {
-        c->intValue = static_cast<int>(Coerce(*c->def, value));
+        c->intValue = static_cast<int>(Coerce(*c, value));
         Notify(p, c, Change::Value);
     } else if (TypeOf(*c) == ValueType::Double) {
-        c->doubleValue = Coerce(*c->def, value);
+        c->doubleValue = Coerce(*c, value);
         Notify(p, c, Change::Value);
     } else {
         TypeMismatch(p, c, "operate");
@@ -629,7 +637,7 @@ void OperatorSetValue(int panel, int control, double value) {
         TypeMismatch(p, c, "operate");
         return;
     }
-    c->doubleValue = Coerce(*c->def, value);
+    c->doubleValue = Coerce(*c, value);
     Notify(p, c, Change::Value);
     ValueEdited(panel, control);
 }

@@ -46,6 +46,7 @@ enum : int {
     ATTR_ENABLED = 5,   // timers
     ATTR_ON_COLOR = 6,  // LEDs, 0xRRGGBB
     ATTR_INTERVAL = 7,  // timers, milliseconds
+    ATTR_MAX_VALUE = 8, // numeric controls and progress bars: the upper end of the range
 };
 
 // Panel attributes.

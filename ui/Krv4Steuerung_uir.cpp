@@ -4,6 +4,7 @@
 
 #include "app/Hauptpanel.h"
 #include "app/Krv4Steuerung.h"
+#include "device/Krv4Funktionen.h"
 #include "model/Schrittbearbeitung.h"
 #include "model/Schrittliste.h"
 #include "panels/Com.h"
@@ -161,10 +162,10 @@ const ControlDef kPanelControls[] = {
     Toggle(ID(PANEL, DIREKTTEST), "Direkttest", "Direkttest beenden"),
     Command(ID(PANEL, COMEINSTELLUNGEN), "Com Einstellungen", ComEinstellungen_Callback),
     Command(ID(PANEL, KALIBRIERUNG), "Kalibrierung", Kalibrierung_Callback),
-    Command(ID(PANEL, GERAETSCHREIBEN), "zu KRV-4 schreiben"),
-    Command(ID(PANEL, GERAETLESEN), "von KRV-4 lesen"),
+    Command(ID(PANEL, GERAETSCHREIBEN), "zu KRV-4 schreiben", Krv4LesenSchreiben_Callback),
+    Command(ID(PANEL, GERAETLESEN), "von KRV-4 lesen", Krv4LesenSchreiben_Callback),
     ErrorLed(ID(PANEL, FEHLERLED)),
-    Command(ID(PANEL, GERAETVERGLEICHEN), "KRV-4 vergleichen"),
+    Command(ID(PANEL, GERAETVERGLEICHEN), "KRV-4 vergleichen", Krv4LesenSchreiben_Callback),
     PortPicture(ID(PANEL, PICTURERING), ComPicture_Callback),
     ErrorText(ID(PANEL, FEHLERSTRING)),
     ErrorNumber(ID(PANEL, FEHLERNUMMER)),
@@ -246,7 +247,12 @@ const ControlDef kComControls[] = {
 
 // ---- progress, info, plan and string-input panels ----
 
-const ControlDef kFortschrittControls[] = {Text(ID(FORTSCHPNL, TEXT), "...")};
+// The bar counts the steps of a transfer; the operation sets its maximum.
+const ControlDef kFortschrittControls[] = {
+    Text(ID(FORTSCHPNL, TEXT), "..."),
+    {.id = FORTSCHPNL_BALKEN, .name = "BALKEN", .kind = CtrlKind::ProgressBar, .type = ValueType::Int, .min = 0,
+     .max = 1, .indicator = true},
+};
 
 const ControlDef kInfoControls[] = {
     Command(ID(INFOPANEL, OK), "OK", InfoOk_Callback),

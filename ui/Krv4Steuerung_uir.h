@@ -46,6 +46,7 @@ inline constexpr int COMPANEL_FEHLERNUMMER = 29;
 inline constexpr int COMPANEL_ZURUECK = 30;
 
 inline constexpr int FORTSCHPNL_TEXT = 2;
+inline constexpr int FORTSCHPNL_BALKEN = 3;
 
 inline constexpr int INFOPANEL_OK = 2;
 inline constexpr int INFOPANEL_PICTURE = 3;

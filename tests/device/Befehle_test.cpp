@@ -422,6 +422,10 @@ TEST_F(Treiber, RangeLimitsAreCheckedBeforeSending) {
         {"schrittname", 0, 0, n21.c_str(), nullptr},
         // A CR would end the command inside the name.
         {"schrittname", 0, 0, "ab\rcd", nullptr},
+        // The line carries 7 data bits: "ü" would reach the device as "|".
+        {"schrittname", 0, 0, "M\xFCller", nullptr},
+        {"programmname", 0, 0, "\x80", nullptr},
+        {"programmname", 0, 0, "~\x7F", "#1N1W~\x7F\r"},
         // Reals without a range: never "nan", "inf" or a command over 31 bytes.
         {"unterergrenzwert", nan, 0, nullptr, nullptr},
         {"oberergrenzwert", inf, 0, nullptr, nullptr},

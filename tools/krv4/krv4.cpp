@@ -1,5 +1,6 @@
 // krv4: one command to a KRV-4 from the shell, through the program's driver.
-// Exit status 0 on success, 1 when the port or the device fails, 2 on bad usage.
+// Exit status 0 on success, 1 when the port or the device fails, 2 on bad usage,
+// 3 when compare found differences.
 
 #include <CLI/CLI.hpp>
 #include <charconv>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "Spur.h"
+#include "Uebertragung.h"
 #include "platform/Zeichensatz.h"
 #include "device/qvlkrv4.h"
 #include "errors/QVL_errorV3.h"
@@ -140,6 +142,19 @@ int main(int argc, char** argv) {
     cmdSchreiben->add_option("NAME", name)->required();
     cmdSchreiben->add_option("WERT", wert)->required();
     auto* cmdSuchen = app.add_subcommand("scan", "alle Adressen nach Geräten absuchen");
+    std::string datei;
+    int nummer = 0;
+    bool json = false;
+    auto* cmdWrite = app.add_subcommand("write", "Programme der Datendatei ins KRV-4 schreiben");
+    auto* cmdRead = app.add_subcommand("read", "Programme aus dem KRV-4 in die Datendatei lesen");
+    auto* cmdCompare = app.add_subcommand("compare", "Programme der Datendatei mit dem KRV-4 vergleichen");
+    for (auto* c : {cmdWrite, cmdRead, cmdCompare}) {
+        c->add_option("DATEI", datei, "Datendatei (.krv)")->required();
+        c->add_option("--program", nummer, "nur dieses Programm (1 bis 16)")->check(CLI::Range(1, 16));
+    }
+    auto* cmdShow = app.add_subcommand("show", "Datendatei lesbar ausgeben (ohne Schnittstelle)");
+    cmdShow->add_option("DATEI", datei, "Datendatei (.krv)")->required();
+    cmdShow->add_flag("--json", json, "als JSON");
     std::string namen;
     for (int i = 0; i < QVLKRV4_ParameterAnzahl; ++i) {
         namen += std::string(i ? ", " : "") + QVLKRV4_Parameterliste[i].name;
@@ -152,6 +167,9 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? 0 : 2;
     }
     const char a = adresse[0];
+    if (*cmdShow) {
+        return DateiZeigen(datei, json);
+    }
 
     // The value is checked before the line is touched.
     const QVLKRV4_Parameter* parameter = QVLKRV4_ParameterSuchen(name.c_str());
@@ -192,6 +210,17 @@ int main(int argc, char** argv) {
     }
 
     std::string ausgabe;
+    if (*cmdWrite || *cmdRead || *cmdCompare) {
+        // The program opens the port itself, as its COM panel does.
+        QVLKRV4_Close(com);
+        const Vorgang v = *cmdWrite ? Vorgang::Schreiben : *cmdRead ? Vorgang::Lesen : Vorgang::Vergleichen;
+        int status = Uebertragen(v, com, a, datei, nummer);
+        SerialPortSetzen(com, nullptr);
+        if (spurDatei) {
+            std::fclose(spurDatei);
+        }
+        return status;
+    }
     if (*cmdId) {
         char kennung[28];
         if ((r = QVLKRV4_IDLesen(com, a, kennung)) == 0) {
@@ -216,17 +245,28 @@ int main(int argc, char** argv) {
     } else if (*cmdSchreiben) {
         r = QVLKRV4_ParameterSchreiben(com, a, name.c_str(), realWert, ganzWert, textWert.c_str());
     } else if (*cmdSuchen) {
+        bool gefunden = false;
         for (char g : std::string("123456789abcdef")) {
             char kennung[28];
             int s = QVLKRV4_IDLesen(com, g, kennung);
             std::string zeile = std::string(1, g) + " ";
             if (s == 0) {
+                gefunden = true;
                 zeile += Cp1252NachUtf8(kennung);
             } else {
                 zeile += "Fehler #" + std::to_string(-s) + ": " + Cp1252NachUtf8(QVL_Fehlermeldung(s));
             }
             std::printf("%s\n", zeile.c_str());
             std::fflush(stdout);
+        }
+        if (!gefunden) {
+            std::fprintf(stderr, "krv4: an keiner Adresse hat ein Gerät geantwortet\n");
+            QVLKRV4_Close(com);
+            SerialPortSetzen(com, nullptr);
+            if (spurDatei) {
+                std::fclose(spurDatei);
+            }
+            return 1;
         }
     }
     QVLKRV4_Close(com);

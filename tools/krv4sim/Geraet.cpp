@@ -187,6 +187,9 @@ void GeraetZuruecksetzen(Geraet& g) {
             w["N2"].text = "Schritt " + std::to_string(s + 1);
             w["G1"].ganz = 1;
             w["L3"].ganz = 1;
+            // Valid as read back: pulse off time 10 ms, one cycle.
+            w["W3"].ganz = 100;
+            w["W1"].ganz = 1;
         }
     }
     for (int k = 1; k <= kKalibrierwerte; ++k) {
@@ -403,6 +406,13 @@ bool VorbelegungLaden(const std::string& pfad, std::string* fehler) {
         *fehler = pfad + ": kann nicht gelesen werden";
         return false;
     }
+    std::stringstream inhalt;
+    inhalt << datei.rdbuf();
+    return VorbelegungUebernehmen(inhalt.str(), pfad, fehler);
+}
+
+bool VorbelegungUebernehmen(const std::string& text, const std::string& pfad, std::string* fehler) {
+    std::istringstream datei(text);
     std::string zeile;
     for (int nr = 1; std::getline(datei, zeile); ++nr) {
         if (!zeile.empty() && zeile.back() == '\r') {

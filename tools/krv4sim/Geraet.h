@@ -53,6 +53,8 @@ void GeraeteAnlegen(const Einstellungen& e);
 
 // Reads the preload file (see krv4sim --help); false with "line: message".
 bool VorbelegungLaden(const std::string& pfad, std::string* fehler);
+// The same lines from a text; pfad names their source in messages.
+bool VorbelegungUebernehmen(const std::string& text, const std::string& pfad, std::string* fehler);
 
 // The frame as received, from "#" up to and including CR.
 Antwort RahmenAusfuehren(const std::string& rahmen, Zeit jetzt);

@@ -19,6 +19,7 @@
 #include <deque>
 #include <string>
 
+#include "Datenladen.h"
 #include "Geraet.h"
 #include "tools/Rahmentext.h"
 
@@ -38,7 +39,8 @@ struct Zeichen {
 int gMaster = -1;
 FILE* gLog = nullptr;
 bool gTakt = false;
-bool gSiebenBit = false;
+// The line carries 7 data bits: the eighth bit of every character is lost.
+bool gSiebenBit = true;
 long gVerschwindenNach = -1;
 long gRahmenGezaehlt = 0;
 std::deque<Zeichen> gEmpfangen;
@@ -252,7 +254,15 @@ int main(int argc, char** argv) {
                    "malformed nocr overlong otherparam otheraddr range slow");
     app.add_option("--slow-ms", langsam, "Verzögerung der Störung slow in ms")->capture_default_str();
     app.add_flag("--pace", gTakt, "jedes Zeichen in beide Richtungen im Takt von 9600 Baud (10 Bit je Zeichen)");
-    app.add_flag("--seven-bit", gSiebenBit, "das achte Bit jedes Zeichens fällt weg wie auf einer 7-Bit-Leitung");
+    bool achtBit = false;
+    bool siebenBit = false;
+    auto* optAcht = app.add_flag("--eight-bit", achtBit, "jedes Zeichen kommt mit allen 8 Bit an (für Tests)");
+    app.add_flag("--seven-bit", siebenBit, "das achte Bit jedes Zeichens fällt weg wie auf der 7-Bit-Leitung "
+                                           "(Voreinstellung)")
+        ->excludes(optAcht);
+    std::string datendatei;
+    app.add_option("--load", datendatei, "Datendatei (.krv): die Geräte halten ihre 16 Programme wie nach "
+                                         "\"zu KRV-4 schreiben\" (vor --preload)");
     app.add_option("--vanish-after", gVerschwindenNach, "nach N Befehlen keine Antwort mehr");
     app.add_option("--test-ms", pruefdauer, "Dauer einer Prüfung nach \"start\" in ms")->capture_default_str();
     app.add_option("--result", ergebnis, "Ergebnis jeder Prüfung")
@@ -299,6 +309,16 @@ int main(int argc, char** argv) {
     e.pruefdauer = std::chrono::milliseconds(pruefdauer);
     e.nichtBestanden = ergebnis == "fail";
     GeraeteAnlegen(e);
+    gSiebenBit = !achtBit;
+    if (!datendatei.empty()) {
+        std::string zeilen;
+        std::string fehler;
+        if (!DatendateiAlsVorbelegung(datendatei, &zeilen, &fehler) ||
+            !VorbelegungUebernehmen(zeilen, datendatei, &fehler)) {
+            std::fprintf(stderr, "krv4sim: %s\n", fehler.c_str());
+            return 2;
+        }
+    }
     if (!vorbelegung.empty()) {
         std::string fehler;
         if (!VorbelegungLaden(vorbelegung, &fehler)) {

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Krv4Steuerung.h"
+#include "device/ComProgramme.h"
+#include "device/qvlkrv4.h"
+#include "e2e/Prozess.h"
+#include "model/Programmverwaltung.h"
+#include "panels/Com.h"
+#include "platform/SerialPort.h"
+#include "storage/Dateifunktionen.h"
+#include "support/AppFixture.h"
+#include "toolkit/Toolkit.h"
+#include "ui/Krv4Steuerung_uir.h"
+
+namespace {
+
+// The tool talks UTF-8 whatever the character set of this file's literals.
+std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+std::string Lesen(const std::string& datei) {
+    std::ifstream f(datei, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// Programs with every instrument, rule, valve pattern and name edge the
+// device must carry: umlauts, a 20-character name, pulse times in 0.1 ms.
+void VielfaeltigerSpeicher() {
+    ProgrammeInitialisieren();
+    for (int i = 0; i < kAnzahlProgramme; ++i) {
+        Programm& p = gProg[i];
+        char name[kNamenslaenge];
+        std::snprintf(name, sizeof name, i % 3 == 0 ? "Prüfung Nr. %d" : "P%d", i + 1);
+        std::memset(p.name, 0, sizeof p.name);
+        NameSetzen(p.name, name);
+        p.psAnzahl = 1 + (i * 7) % kMaxPruefschritte;
+        p.psIndex = 0;
+        for (int j = 0; j < p.psAnzahl; ++j) {
+            Pruefschritt& s = p.schritte[j];
+            s = kStandardPruefschritt;
+            std::memset(s.name, 0, sizeof s.name);
+            NameSetzen(s.name, j == 0 ? "Überdruckprüfung groß" : (j == 1 ? "x" : "Schritt"));
+            const int k = i * 10 + j;
+            s.messgeraet = 1 + k % 6;
+            s.rpgMessbereich = 1 + k % 4;
+            s.gutWenn = k % 2 ? GUT_AUSSERHALB : GUT_INNERHALB;
+            s.grenzenGut = (k / 2) % 2;
+            s.netzgeraetAktiv = s.messgeraet != MESSGERAET_RPG && k % 3 == 0;
+            s.impulsAktiv = s.messgeraet != MESSGERAET_RPG && !s.netzgeraetAktiv && k % 3 == 1;
+            s.netzgeraetU = (k % 34) * 0.97;
+            s.netzgeraetI = (k % 20) * 0.5;
+            s.impulsEinschaltzeit = k * 2.26;
+            s.impulsAusschaltzeit = 0.1 + k;
+            s.impulsZyklen = 1 + k * 100;
+            s.messwartezeit = k % 601;
+            s.messenBisWeiter = k % 5 == 0;
+            s.differenzmessung = k % 7 == 0;
+            s.untererGrenzwert = -1.5 + k * 0.125;
+            s.obererGrenzwert = s.untererGrenzwert + 100.00004;
+            for (int v = 0; v < kAnzahlVentile; ++v) s.ventile[v] = (k >> v) & 1;
+        }
+    }
+    gProgIndex = 0;
+    ProgrammverwaltungNachDateiLaden();
+}
+
+// What a read gives back of what was written: 7-bit names, pulse times in
+// 0.1 ms, limits and supply values with three decimals, no RPG range for
+// other instruments, defaults in the slots the device does not have.
+Programm WieVomGeraet(const Programm& p) {
+    Programm e = p;
+    char name[kNamenslaenge];
+    NameNachKrv4(p.name, name, sizeof name);
+    std::memset(e.name, 0, sizeof e.name);
+    NameSetzen(e.name, name);
+    e.psIndex = 0;
+    for (int j = 0; j < kMaxPruefschritte; ++j) {
+        Pruefschritt& s = e.schritte[j];
+        if (j >= e.psAnzahl) {
+            s = kStandardPruefschritt;
+            continue;
+        }
+        NameNachKrv4(p.schritte[j].name, name, sizeof name);
+        std::memset(s.name, 0, sizeof s.name);
+        NameSetzen(s.name, name);
+        if (s.messgeraet != MESSGERAET_RPG) s.rpgMessbereich = 4;
+        auto drei = [](double v) { return std::stod(std::to_string(std::round(v * 1000) / 1000)); };
+        s.untererGrenzwert = drei(s.untererGrenzwert);
+        s.obererGrenzwert = drei(s.obererGrenzwert);
+        s.netzgeraetU = drei(s.netzgeraetU);
+        s.netzgeraetI = drei(s.netzgeraetI);
+        s.impulsEinschaltzeit = static_cast<int>(s.impulsEinschaltzeit * 10 + 0.5) / 10.0;
+        s.impulsAusschaltzeit = static_cast<int>(s.impulsAusschaltzeit * 10 + 0.5) / 10.0;
+    }
+    return e;
+}
+
+void GleichWieVomGeraet(const Programm* geschrieben, const Programm* gelesen) {
+    for (int i = 0; i < kAnzahlProgramme; ++i) {
+        SCOPED_TRACE("Programm " + std::to_string(i + 1));
+        const Programm e = WieVomGeraet(geschrieben[i]);
+        const auto* a = reinterpret_cast<const unsigned char*>(&e);
+        const auto* b = reinterpret_cast<const unsigned char*>(&gelesen[i]);
+        size_t n = 0;
+        while (n < sizeof e && a[n] == b[n]) ++n;
+        EXPECT_EQ(n, sizeof e) << "first differing byte";
+    }
+}
+
+// The program on the headless toolkit with COM 1 on a simulator.
+class TransferE2e : public AppTest {
+protected:
+    void Starten(const std::vector<std::string>& optionen = {}) {
+        sim = std::make_unique<Simulator>(optionen);
+        setenv("KRV4_COM1", sim->pfad().c_str(), 1);
+        SerialPortSetzen(1, nullptr);
+        SetCtrlVal(comPanelHandle, COMPANEL_PORT, 1);
+        ASSERT_EQ(Com_OpenComPort(), 0);
+    }
+    void TearDown() override {
+        Com_CloseComPort();
+        unsetenv("KRV4_COM1");
+        sim.reset();
+        AppTest::TearDown();
+    }
+    int Knopf(int knopf, int antwort, int meldungen = 0) {
+        ui->AnswerGeneric(antwort);
+        for (int i = 0; i < meldungen; ++i) ui->AnswerMessage();
+        Press(panelHandle, knopf);
+        return Int(panelHandle, PANEL_FEHLERNUMMER);
+    }
+    std::unique_ptr<Simulator> sim;
+};
+
+TEST_F(TransferE2e, WriteAllReadAllCompareAll) {
+    Starten();
+    VielfaeltigerSpeicher();
+    Programm geschrieben[kAnzahlProgramme];
+    std::memcpy(geschrieben, gProg, sizeof gProg);
+    ASSERT_EQ(Knopf(PANEL_GERAETSCHREIBEN, 2), 0);
+    ProgrammeInitialisieren();
+    ASSERT_EQ(Knopf(PANEL_GERAETLESEN, 2), 0);
+    GleichWieVomGeraet(geschrieben, gProg);
+    // Compare the store as written, not as read back.
+    std::memcpy(gProg, geschrieben, sizeof gProg);
+    ProgrammverwaltungNachDateiLaden();
+    ui->ClearShown();
+    ASSERT_EQ(Knopf(PANEL_GERAETVERGLEICHEN, 2, 1), 0);
+    ASSERT_EQ(ui->Shown().size(), 2u);
+    EXPECT_EQ(ui->Shown()[1].title, "Ergebnis");
+    EXPECT_EQ(ui->Shown()[1].message, "Vergleich erfolgreich");
+}
+
+TEST_F(TransferE2e, ASimulatorThatVanishesMidWriteGivesClass403WithTheProgramsBeforeWritten) {
+    const std::string log = TempName("krv4_transfer_vanish.log");
+    std::remove(log.c_str());
+    // Programs 1 and 2 take 18 commands each; program 3's first step is cut
+    // off after its selection.
+    Starten({"--vanish-after", "40", "--log", log});
+    ASSERT_EQ(Knopf(PANEL_GERAETSCHREIBEN, 2), 403078);
+    EXPECT_EQ(Text(fortschrittPanelHandle, FORTSCHPNL_TEXT), "Schreibe Programm 3 Schritt 1");
+    std::vector<std::string> empfangen, gesendet;
+    std::ifstream f(log);
+    for (std::string z; std::getline(f, z);) {
+        if (z.size() > 16 && z.compare(13, 2, "<-") == 0) empfangen.push_back(z.substr(16));
+        if (z.size() > 16 && z.compare(13, 2, "->") == 0) gesendet.push_back(z.substr(16));
+    }
+    ASSERT_EQ(empfangen.size(), 41u);
+    EXPECT_EQ(gesendet.size(), 40u);
+    EXPECT_EQ(empfangen[18], "#1P1S0201<CR>");
+    EXPECT_EQ(empfangen[35], "#1W1W1<CR>");  // program 2 complete
+    EXPECT_EQ(empfangen[40], "#1N2Wneuer Pruefschritt<CR>");
+    std::remove(log.c_str());
+}
+
+TEST_F(TransferE2e, TheLineDropsTheEighthBitUnlessTheSimulatorIsToldOtherwise) {
+    for (bool achtBit : {false, true}) {
+        SCOPED_TRACE(achtBit);
+        Starten(achtBit ? std::vector<std::string>{"--eight-bit"} : std::vector<std::string>{});
+        // Past the driver, as a foreign program would send it.
+        const char rahmen[] = "#1N1W\xE4\r";
+        ASSERT_EQ(ComWrt(1, rahmen, 7), 7);
+        ASSERT_EQ(WaitOutQEmpty(1), 0);
+        EXPECT_EQ(ComRdByte(1), 0x06);
+        char name[21] = "";
+        ASSERT_EQ(QVLKRV4_ParameterLesen(1, '1', "programmname", nullptr, nullptr, name), 0);
+        EXPECT_STREQ(name, achtBit ? "\xE4" : "d");
+        Com_CloseComPort();
+    }
+}
+
+// The same operations through the krv4 tool and the data files.
+class WerkzeugDaten : public AppTest {};
+
+TEST_F(WerkzeugDaten, WriteReadCompareThroughTheTool) {
+    const std::string quelle = TempName("krv4_transfer_quelle.krv");
+    const std::string ziel = TempName("krv4_transfer_ziel.krv");
+    std::remove(ziel.c_str());
+    VielfaeltigerSpeicher();
+    Programm geschrieben[kAnzahlProgramme];
+    std::memcpy(geschrieben, gProg, sizeof gProg);
+    ui->AnswerFileSelect(VAL_NEW_FILE_SELECTED, quelle);
+    ASSERT_EQ(DateiSpeichern(1), 0);
+
+    Simulator sim({});
+    auto krv4 = [&](std::vector<std::string> a) {
+        a.insert(a.begin(), {"--port", sim.pfad()});
+        return Ausfuehren(kWerkzeug, a, std::chrono::milliseconds(20000));
+    };
+    Ergebnis w = krv4({"write", quelle});
+    ASSERT_EQ(w.status, 0) << w.fehler;
+    EXPECT_NE(w.fehler.find("Schreibe Programm 16 Schritt 6\n"), std::string::npos);
+    EXPECT_EQ(w.aus, "");
+    Ergebnis r = krv4({"read", ziel});
+    ASSERT_EQ(r.status, 0) << r.fehler;
+    Ergebnis c = krv4({"compare", quelle});
+    EXPECT_EQ(c.status, 0) << c.fehler;
+    EXPECT_EQ(c.aus, "Vergleich erfolgreich\n");
+
+    const std::string gelesen = Lesen(ziel);
+    ASSERT_EQ(gelesen.size(), kDatenblockGroesse);
+    Datenblock block;
+    std::memcpy(&block, gelesen.data(), sizeof block);
+    GleichWieVomGeraet(geschrieben, block.programme);
+
+    // One program changed on the device: every difference is listed.
+    ASSERT_EQ(krv4({"select", "2", "1"}).status, 0);
+    ASSERT_EQ(krv4({"set", "unterergrenzwert", "9.5"}).status, 0);
+    ASSERT_EQ(krv4({"set", "strom", "0.25"}).status, 0);
+    c = krv4({"compare", quelle, "--program", "2"});
+    EXPECT_EQ(c.status, 3);
+    EXPECT_EQ(c.aus,
+              "Programm 2 Schritt 1: Unterschied gefunden in unterer Grenzwert (KRV-4-interne Darstellung) "
+              "KRV-4 = 9.5000 PC = -0.2500\n"
+              "Programm 2 Schritt 1: Unterschied gefunden in Strom (KRV-4-interne Darstellung) KRV-4 = 0.2500 PC = "
+              "5.0000\n"
+              "Vergleich nicht erfolgreich\n");
+    // Read program 2 back into the file of the first read: only it changes.
+    ASSERT_EQ(krv4({"read", ziel, "--program", "2"}).status, 0);
+    const std::string neu = Lesen(ziel);
+    ASSERT_EQ(neu.size(), kDatenblockGroesse);
+    const size_t p2 = offsetof(Datenblock, programme) + sizeof(Programm);
+    EXPECT_EQ(neu.substr(0, p2), gelesen.substr(0, p2));
+    EXPECT_NE(neu.substr(p2, sizeof(Programm)), gelesen.substr(p2, sizeof(Programm)));
+    EXPECT_EQ(neu.substr(p2 + sizeof(Programm), 14 * sizeof(Programm)),
+              gelesen.substr(p2 + sizeof(Programm), 14 * sizeof(Programm)));
+
+    // A simulator started with the data file holds what a write gives it.
+    Simulator geladen({"--load", quelle});
+    Ergebnis g = Ausfuehren(kWerkzeug, {"--port", geladen.pfad(), "compare", quelle});
+    EXPECT_EQ(g.status, 0) << g.aus << g.fehler;
+    EXPECT_EQ(g.aus, "Vergleich erfolgreich\n");
+
+    Ergebnis s = Ausfuehren(kWerkzeug, {"show", quelle});
+    EXPECT_EQ(s.status, 0);
+    EXPECT_NE(s.aus.find(U8(u8"Programm 1: Prüfung Nr. 1 (1 Schritt)\n  Schritt 1: Überdruckprüfung groß\n")),
+              std::string::npos)
+        << s.aus;
+    Ergebnis j = Ausfuehren(kWerkzeug, {"show", quelle, "--json"});
+    EXPECT_EQ(j.status, 0);
+    EXPECT_NE(j.aus.find(U8(u8"\"name\": \"Überdruckprüfung groß\"")), std::string::npos);
+    std::remove(quelle.c_str());
+    std::remove(ziel.c_str());
+}
+
+TEST(WerkzeugScan, NoIdentificationAtAnyAddressFails) {
+    Simulator sim({"--addresses", "123456789abcdef", "--fault", "*:IDR:nak"});
+    Ergebnis e = Ausfuehren(kWerkzeug, {"--port", sim.pfad(), "scan"});
+    EXPECT_EQ(e.status, 1);
+    EXPECT_NE(e.fehler.find("an keiner Adresse"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// write, read and compare: the program's own operations, run behind its
+// buttons on a console toolkit. The port must have been set up for com.
+enum class Vorgang { Schreiben, Lesen, Vergleichen };
+
+// programm 1-16, or 0 for all. Exit status: 0, 1 (port, device or file
+// failure), 2 (bad usage), 3 (compare found differences).
+int Uebertragen(Vorgang vorgang, int com, char adresse, const std::string& datei, int programm);
+
+// show: the data file as text or JSON. Exit status 0, or 1 when it cannot be read.
+int DateiZeigen(const std::string& datei, bool json);
