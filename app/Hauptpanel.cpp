@@ -5,6 +5,7 @@
 #include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
+#include "panels/Kalibrieren.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -68,5 +69,3 @@ int Kalibrierung_Callback(int, int, int event, void*, int, int) {
     if (event == EVENT_COMMIT && gKalibrierFlag) KalibrierPanelZeigen();
     return 0;
 }
-
-void KalibrierPanelZeigen() { PanelWechseln(panelHandle, kalPanelHandle); }

@@ -15,7 +15,3 @@ int ComEinstellungen_Callback(int panel, int control, int event, void* callbackD
                               int eventData2);
 int Kalibrierung_Callback(int panel, int control, int event, void* callbackData, int eventData1,
                           int eventData2);
-
-// Main panel -> calibration panel. Belongs to the calibration module and moves
-// there with it.
-void KalibrierPanelZeigen();

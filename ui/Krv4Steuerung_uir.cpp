@@ -8,6 +8,7 @@
 #include "model/Schrittbearbeitung.h"
 #include "model/Schrittliste.h"
 #include "panels/Com.h"
+#include "panels/Kalibrieren.h"
 #include "toolkit/PanelDef.h"
 
 // The panel file of the program: every panel with its controls, labels,
@@ -281,18 +282,20 @@ constexpr ControlDef Offset(int id, const char* name) {
     return Real(id, name, "Off", 0.0, -kUnbounded, kUnbounded, 6);
 }
 constexpr ControlDef CalcInput(int id, const char* name, const char* label, double initial) {
-    return Real(id, name, label, initial, -kUnbounded, kUnbounded, 6);
+    return Real(id, name, label, initial, -kUnbounded, kUnbounded, 6, RechnerEingabe_Callback);
 }
 constexpr ControlDef CalcResult(int id, const char* name, const char* label, double initial) {
     return Real(id, name, label, initial, -kUnbounded, kUnbounded, 6, nullptr, true);
 }
 constexpr ControlDef PictureButton(int id, const char* name, const char* label, const char* picture) {
-    return {.id = id, .name = name, .kind = CtrlKind::Command, .label = label, .picture = picture};
+    return {.id = id, .name = name, .kind = CtrlKind::Command, .label = label, .callback = Kalibrierbuttons_Callback,
+            .picture = picture};
 }
 
 #define KANAL(prefix, label)                                                         \
     Gain(ID(KALPANEL, prefix##V)), Offset(ID(KALPANEL, prefix##OFF)),                  \
-        Command(ID(KALPANEL, prefix##BISHER), label), Command(ID(KALPANEL, prefix##NEU), label)
+        Command(ID(KALPANEL, prefix##BISHER), label, RechnerHolen_Callback),             \
+        Command(ID(KALPANEL, prefix##NEU), label, RechnerUebernehmen_Callback)
 
 const ControlDef kKalControls[] = {
     KANAL(USOLL, "U Soll"),
@@ -318,7 +321,7 @@ const ControlDef kKalControls[] = {
     PictureButton(ID(KALPANEL, SPEICHERN), "Kalibrierdaten speichern", "speichern"),
     PictureButton(ID(KALPANEL, KRV4LESEN), "Von KRV-4 lesen", "krv4lesen"),
     PictureButton(ID(KALPANEL, KRV4SCHREIBEN), "Zu KRV-4 schreiben", "krv4schreiben"),
-    Command(ID(KALPANEL, ZURUECK), "Zurück"),
+    Command(ID(KALPANEL, ZURUECK), "Zurück", KalZurueck_Callback),
     PortPicture(ID(KALPANEL, PICTURERING), ComPicture_Callback),
     ErrorLed(ID(KALPANEL, FEHLERLED)),
     ErrorText(ID(KALPANEL, FEHLERSTRING)),
@@ -333,7 +336,8 @@ const PanelDef kPanels[] = {
      .controls = kComControls},
     {.resourceId = FORTSCHPNL, .name = "FORTSCHPNL", .title = "Fortschritt", .controls = kFortschrittControls},
     {.resourceId = INFOPANEL, .name = "INFOPANEL", .title = "Info", .controls = kInfoControls},
-    {.resourceId = KALPANEL, .name = "KALPANEL", .title = "Kalibrierung", .controls = kKalControls},
+    {.resourceId = KALPANEL, .name = "KALPANEL", .title = "Kalibrierung", .callback = KalPanel_Callback,
+     .controls = kKalControls},
     {.resourceId = PANEL, .name = "PANEL", .title = "KRV04 Steuerung -", .callback = Panel_Callback,
      .controls = kPanelControls, .menuBar = &kMenuBar},
     {.resourceId = PLANPANEL, .name = "PLANPANEL", .title = "Pneumatikplan",
