@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -26,8 +27,12 @@ protected:
     static Kalibrierwerte Beispiel() {
         Kalibrierwerte w;
         KalibrierwerteGrundstellung(w);
-        for (int i = 0; i < kAnzahlKalibrierwerte; ++i)
-            w.werte[i] = (i % 2 == 0 ? 1.0 : 0.0) + (i + 1) * 0.001001 * (i % 3 == 0 ? -1 : 1);
+        // Six decimals, as the device keeps them: the double of the decimal text.
+        for (int i = 0; i < kAnzahlKalibrierwerte; ++i) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.6f", (i % 2 == 0 ? 1.0 : 0.0) + (i + 1) * 0.001001 * (i % 3 == 0 ? -1 : 1));
+            w.werte[i] = std::strtod(text, nullptr);
+        }
         return w;
     }
     // What show prints for a record.
