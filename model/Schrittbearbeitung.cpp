@@ -6,6 +6,8 @@
 
 #include "app/Aenderungen.h"
 #include "app/Krv4Steuerung.h"
+#include "panels/Com.h"
+#include "panels/Direkttest.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
@@ -110,10 +112,16 @@ void PanelInSchrittLesen(Pruefschritt& s) {
 void PruefschrittAusArrayLaden() { SchrittAufPanelZeigen(gPSindex); }
 
 void PruefschrittInArraySpeichern() {
-    // While a direct test runs, the panel goes to the device instead and the
-    // working copy stays as it is: the direct test module takes over here
-    // (read into a temporary record, check it, send it, report the result).
-    PanelInSchrittLesen(gPruefschritte[gPSindex]);
+    if (!DirekttestAktiv()) {
+        PanelInSchrittLesen(gPruefschritte[gPSindex]);
+        return;
+    }
+    // During a direct test the panel goes to the device and the working copy
+    // stays as it is; a faulty step is not sent.
+    Pruefschritt schritt = gPruefschritte[gPSindex];
+    PanelInSchrittLesen(schritt);
+    if (PruefschrittPlausibilitaetspruefung(&schritt) != 0) return;
+    Com_ComFehlerSetzen(DirekttestzustandEinstellen(schritt));
 }
 
 void PruefschrittlisteAktualisieren() {
@@ -160,7 +168,8 @@ int PruefschrittPlausibilitaetspruefung(const Pruefschritt* schritt) {
 namespace {
 
 void SchrittGeaendert() {
-    DatenAlsGeaendertMarkieren();
+    // Edits of a direct test are dropped when it ends: nothing to save.
+    if (!DirekttestAktiv()) DatenAlsGeaendertMarkieren();
     PruefschrittInArraySpeichern();
 }
 

@@ -152,5 +152,7 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec, c
 // separator) and file name.
 int SplitPath(const char* path, std::string& drive, std::string& directory, std::string& fileName);
 
+// Blocks for that time and handles no event meanwhile: an operator action
+// that arrives waits until the running callback has returned.
 int Delay(double seconds);
 int SetSystemAttribute(int attribute, int value);

@@ -8,6 +8,7 @@
 #include "model/Schrittbearbeitung.h"
 #include "model/Schrittliste.h"
 #include "panels/Com.h"
+#include "panels/Direkttest.h"
 #include "panels/Kalibrieren.h"
 #include "toolkit/PanelDef.h"
 
@@ -160,7 +161,7 @@ const ControlDef kPanelControls[] = {
     Radio(ID(PANEL, GUTINNERHALB), "Gut wenn innerhalb der Grenzen", 1, TogglegruppeGrenzwerte_Callback),
     Radio(ID(PANEL, GUTAUSSERHALB), "Gut wenn außerhalb der Grenzen", 0, TogglegruppeGrenzwerte_Callback),
     Check(ID(PANEL, GRENZENGUT), "Grenzen werden noch als gut geprüft", AllgemeineAenderung_Callback),
-    Toggle(ID(PANEL, DIREKTTEST), "Direkttest", "Direkttest beenden"),
+    Toggle(ID(PANEL, DIREKTTEST), "Direkttest", "Direkttest beenden", Direkttest_Callback),
     Command(ID(PANEL, COMEINSTELLUNGEN), "Com Einstellungen", ComEinstellungen_Callback),
     Command(ID(PANEL, KALIBRIERUNG), "Kalibrierung", Kalibrierung_Callback),
     Command(ID(PANEL, GERAETSCHREIBEN), "zu KRV-4 schreiben", Krv4LesenSchreiben_Callback),

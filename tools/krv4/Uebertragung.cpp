@@ -12,6 +12,7 @@
 #include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
+#include "panels/Kalibrieren.h"
 #include "platform/Zeichensatz.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/Konsole.h"
@@ -312,5 +313,52 @@ int DateiZeigen(const std::string& datei, bool json) {
         Text(gProg[i], i + 1);
     }
     std::printf("\nAusgewählt: Programm %d\n", gProgIndex + 1);
+    return 0;
+}
+
+namespace {
+
+// The values as the calibration panel shows them: six decimals.
+void KalibrierwerteAusgeben() {
+    Kalibrierwerte werte;
+    KalibrierwerteVomPanel(werte);
+    for (int k = 0; k < kAnzahlKalibrierkanaele; ++k)
+        std::printf("%-12s V %.6f  Off %.6f\n", Cp1252NachUtf8(kKalibrierkanaele[k].name).c_str(),
+                    werte.werte[2 * k], werte.werte[2 * k + 1]);
+}
+
+}  // namespace
+
+int Kalibrieren(Kalibriervorgang vorgang, int com, char adresse, const std::string& datei) {
+    if (!Utf8NachCp1252(datei, &gLauf.pfad)) {
+        std::fprintf(stderr, "krv4: der Dateiname \"%s\" lässt sich nicht darstellen\n", datei.c_str());
+        return 2;
+    }
+    if (!Starten()) {
+        std::fprintf(stderr, "krv4: die Panels lassen sich nicht laden\n");
+        return 1;
+    }
+    if (vorgang == Kalibriervorgang::Zeigen) {
+        if (int r = KalibrierdatenLaden(); r != 0) return Fehler(r);
+        KalibrierwerteAusgeben();
+        return 0;
+    }
+    if (SetCtrlVal(comPanelHandle, COMPANEL_ADRESSE, static_cast<int>(adresse)) != 0) {
+        std::fprintf(stderr, "krv4: Adresse %c ist im Programm nicht wählbar (1-9 oder &)\n", adresse);
+        return 2;
+    }
+    // A file that cannot be loaded is refused before the device is touched.
+    if (vorgang == Kalibriervorgang::Schreiben) {
+        if (int r = KalibrierdatenLaden(); r != 0) return Fehler(r);
+    }
+    SetCtrlVal(comPanelHandle, COMPANEL_PORT, com);
+    if (int r = Com_OpenComPort(); r != 0) return Fehler(r);
+    int status = vorgang == Kalibriervorgang::Lesen ? KalibrierwerteLesen() : KalibrierwerteSchreiben();
+    Com_CloseComPort();
+    if (status != 0) return Fehler(status);
+    if (vorgang == Kalibriervorgang::Lesen) {
+        if (int r = KalibrierdatenSpeichern(); r != 0) return Fehler(r);
+    }
+    KalibrierwerteAusgeben();
     return 0;
 }

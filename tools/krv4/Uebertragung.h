@@ -12,3 +12,11 @@ int Uebertragen(Vorgang vorgang, int com, char adresse, const std::string& datei
 
 // show: the data file as text or JSON. Exit status 0, or 1 when it cannot be read.
 int DateiZeigen(const std::string& datei, bool json);
+
+// calib read, write and show: the calibration panel's own operations and file
+// format. read and write need the port set up for com; show reads the file
+// only. Each prints the 22 values with their channel names.
+enum class Kalibriervorgang { Lesen, Schreiben, Zeigen };
+
+// Exit status: 0, 1 (port, device or file failure), 2 (bad usage).
+int Kalibrieren(Kalibriervorgang vorgang, int com, char adresse, const std::string& datei);

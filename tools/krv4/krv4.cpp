@@ -155,6 +155,13 @@ int main(int argc, char** argv) {
     auto* cmdShow = app.add_subcommand("show", "Datendatei lesbar ausgeben (ohne Schnittstelle)");
     cmdShow->add_option("DATEI", datei, "Datendatei (.krv)")->required();
     cmdShow->add_flag("--json", json, "als JSON");
+    auto* cmdCalib = app.add_subcommand("calib", "Kalibrierwerte: wie das Kalibrierpanel");
+    cmdCalib->require_subcommand(1, 1);
+    auto* cmdCalibRead = cmdCalib->add_subcommand("read", "Kalibrierwerte aus dem KRV-4 in die Datei lesen");
+    auto* cmdCalibWrite = cmdCalib->add_subcommand("write", "Kalibrierwerte der Datei ins KRV-4 schreiben");
+    auto* cmdCalibShow = cmdCalib->add_subcommand("show", "Kalibrierdatei lesbar ausgeben (ohne Schnittstelle)");
+    for (auto* c : {cmdCalibRead, cmdCalibWrite, cmdCalibShow})
+        c->add_option("DATEI", datei, "Kalibrierdatei (.krk)")->required();
     std::string namen;
     for (int i = 0; i < QVLKRV4_ParameterAnzahl; ++i) {
         namen += std::string(i ? ", " : "") + QVLKRV4_Parameterliste[i].name;
@@ -169,6 +176,9 @@ int main(int argc, char** argv) {
     const char a = adresse[0];
     if (*cmdShow) {
         return DateiZeigen(datei, json);
+    }
+    if (*cmdCalibShow) {
+        return Kalibrieren(Kalibriervorgang::Zeigen, com, a, datei);
     }
 
     // The value is checked before the line is touched.
@@ -210,6 +220,16 @@ int main(int argc, char** argv) {
     }
 
     std::string ausgabe;
+    if (*cmdCalib) {
+        // The program opens the port itself, as its COM panel does.
+        QVLKRV4_Close(com);
+        int status = Kalibrieren(*cmdCalibRead ? Kalibriervorgang::Lesen : Kalibriervorgang::Schreiben, com, a, datei);
+        SerialPortSetzen(com, nullptr);
+        if (spurDatei) {
+            std::fclose(spurDatei);
+        }
+        return status;
+    }
     if (*cmdWrite || *cmdRead || *cmdCompare) {
         // The program opens the port itself, as its COM panel does.
         QVLKRV4_Close(com);
