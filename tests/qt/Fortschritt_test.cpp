@@ -44,6 +44,14 @@ private:
 
 TEST(QtFortschritt, TheProgressIsPaintedAtEveryChangeWhileTheWriteBlocks) {
     InstallQtToolkit();
+    // The widgets must go before the application object does at exit.
+    struct Aufraeumen {
+        ~Aufraeumen() {
+            Com_CloseComPort();
+            SerialPortSetzen(1, nullptr);
+            SetToolkitBackend(nullptr);
+        }
+    } aufraeumen;
     ProgrammspeicherZuruecksetzen();
     KopierpufferZuruecksetzen();
     char name[] = "krv4steuerung";
@@ -85,8 +93,6 @@ TEST(QtFortschritt, TheProgressIsPaintedAtEveryChangeWhileTheWriteBlocks) {
         const std::string t = "Schreibe Programm " + std::to_string(p) + " Schritt 1";
         EXPECT_NE(std::find(maler.gemalt.begin(), maler.gemalt.end(), t), maler.gemalt.end()) << t;
     }
-    Com_CloseComPort();
-    SerialPortSetzen(1, nullptr);
 }
 
 }  // namespace
