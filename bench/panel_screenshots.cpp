@@ -18,6 +18,7 @@
 #include "toolkit/Toolkit.h"
 #include "toolkit/qt/QtToolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
+#include "ui/qt/Layouts.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ bool Photograph(int panel, const QString& file) {
 
 int main(int argc, char* argv[]) {
     SetToolkitBackend(CreateQtBackend(argc, argv));
+    InstallKrv4QtLook();
     LoadQtTranslations();
     if (argc != 2) {
         std::fprintf(stderr, "Aufruf: %s <Ordner>\n", argv[0]);

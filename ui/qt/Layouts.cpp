@@ -1,102 +1,19 @@
+#include "ui/qt/Layouts.h"
+
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
+#include <QScrollBar>
 #include <cstring>
-#include <set>
 
 #include "toolkit/qt/PanelView.h"
+#include "toolkit/qt/QtToolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
-// Where each control of each panel sits. The panels' definitions say what a
-// panel holds; how it looks on the screen is decided here alone.
-
-PanelBuilder::PanelBuilder(PanelView& view) : view_(view), top_(new QVBoxLayout(view.window)) {
-    if (view.menuBar) top_->setMenuBar(view.menuBar);
-}
-
-ControlView* PanelBuilder::View(int id) {
-    auto it = view_.controls.find(id);
-    return it == view_.controls.end() ? nullptr : &it->second;
-}
-
-QWidget* PanelBuilder::Spacer() {
-    auto* w = new QWidget(view_.window);
-    w->setFixedSize(0, 0);
-    return w;
-}
-
-QWidget* PanelBuilder::W(int id) {
-    ControlView* cv = View(id);
-    if (!cv || !cv->widget || cv->placed) return Spacer();
-    cv->placed = true;
-    if (cv->widget->focusPolicy() & Qt::TabFocus) focus_.push_back(cv->widget);
-    return cv->widget;
-}
-
-QWidget* PanelBuilder::Cap(int id) {
-    ControlView* cv = View(id);
-    if (!cv || !cv->caption || cv->caption->property("placed").toBool()) return Spacer();
-    cv->caption->setProperty("placed", true);
-    return cv->caption;
-}
-
-void PanelBuilder::NoCap(int id) {
-    ControlView* cv = View(id);
-    if (!cv || !cv->caption) return;
-    delete cv->caption;
-    cv->caption = nullptr;
-}
-
-QGroupBox* PanelBuilder::Group(int decoration, int heading) {
-    ControlView* frame = View(decoration);
-    QGroupBox* box = frame ? qobject_cast<QGroupBox*>(frame->widget) : nullptr;
-    if (box && !frame->placed) frame->placed = true;
-    else box = new QGroupBox(view_.window);
-    if (ControlView* title = View(heading); title && title->widget && !title->placed) {
-        delete title->widget;
-        title->widget = nullptr;
-        title->heading = box;
-        title->placed = true;
-    }
-    return box;
-}
-
-QLayout* PanelBuilder::Lamp(int id) {
-    auto* row = new QHBoxLayout;
-    row->setSpacing(4);
-    row->addWidget(W(id));
-    row->addWidget(Cap(id));
-    return row;
-}
-
-QLabel* PanelBuilder::Note(const QString& text) {
-    auto* label = new QLabel(text, view_.window);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-void PanelBuilder::Finish() {
-    QFormLayout* rest = nullptr;
-    for (int id : view_.order) {
-        ControlView& cv = view_.controls[id];
-        bool widgetLeft = cv.widget && !cv.placed;
-        bool captionLeft = cv.caption && !cv.caption->property("placed").toBool();
-        if (!widgetLeft && !captionLeft) continue;
-        if (!rest) {
-            rest = new QFormLayout;
-            top_->addLayout(rest);
-        }
-        QWidget* caption = captionLeft ? Cap(id) : nullptr;
-        QWidget* widget = widgetLeft ? W(id) : Spacer();
-        if (caption) rest->addRow(caption, widget);
-        else rest->addRow(widget);
-    }
-    for (std::size_t i = 1; i < focus_.size(); ++i) QWidget::setTabOrder(focus_[i - 1], focus_[i]);
-}
+// Where each control of each panel sits on the Qt toolkit. The panels'
+// definitions (ui/Krv4Steuerung_uir.cpp) say what a panel holds; how it looks
+// on the screen is decided here alone.
 
 namespace {
 
@@ -136,8 +53,16 @@ void LayoutMain(PanelBuilder& b) {
     }
     left->addWidget(programs, 1, 0, 1, 2);
     left->addWidget(b.Cap(PANEL_LISTBOX), 2, 0, 1, 2);
-    QWidget* steps = b.W(PANEL_LISTBOX);
-    steps->setMinimumSize(TextWidth(steps, "neuer Prüfschritt 12345"), steps->fontMetrics().height() * 11);
+    // Wide enough for any step name of 20 characters, with room for the
+    // scroll bar a long list gets; and only that wide, whatever else the
+    // window holds.
+    auto* steps = static_cast<QListWidget*>(b.W(PANEL_LISTBOX));
+    int names = TextWidth(steps, "WWWWWWWWWWWWWWWWWWWW") + 2 * steps->frameWidth() + 8 +
+                steps->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, steps);
+    steps->setFixedWidth(names);
+    steps->setMinimumHeight(steps->fontMetrics().height() * 11);
+    steps->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    steps->setTextElideMode(Qt::ElideNone);
     left->addWidget(steps, 3, 0);
     auto* buttons = new QVBoxLayout;
     for (int id : {PANEL_PRUEFSCHRITTNEU, PANEL_PRUEFSCHRITTLOESCHEN, PANEL_PRUEFSCHRITTKOPIEREN,
@@ -232,7 +157,13 @@ void LayoutMain(PanelBuilder& b) {
 
     auto* device = new QGridLayout;
     auto* commands = new QHBoxLayout;
-    for (int id : {PANEL_DIREKTTEST, PANEL_COMEINSTELLUNGEN, PANEL_KALIBRIERUNG}) commands->addWidget(b.W(id));
+    for (int id : {PANEL_DIREKTTEST, PANEL_COMEINSTELLUNGEN}) commands->addWidget(b.W(id));
+    // The window has one size whether or not the service button is offered.
+    QWidget* service = b.W(PANEL_KALIBRIERUNG);
+    QSizePolicy keep = service->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    service->setSizePolicy(keep);
+    commands->addWidget(service);
     commands->addStretch(1);
     for (int id : {PANEL_GERAETSCHREIBEN, PANEL_GERAETLESEN, PANEL_GERAETVERGLEICHEN}) commands->addWidget(b.W(id));
     device->addLayout(commands, 0, 0);
@@ -240,6 +171,23 @@ void LayoutMain(PanelBuilder& b) {
     device->addWidget(b.W(PANEL_PICTURERING), 0, 1, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
     device->setColumnStretch(0, 1);
     b.Top()->addLayout(device);
+
+    // Arrow steps that suit each field's range; the shown decimals stay.
+    const std::pair<int, double> arrowSteps[] = {
+        {PANEL_NETZGERAETU, 0.1},         {PANEL_NETZGERAETI, 0.1},         {PANEL_IMPULSAUSSCHALTZEIT, 1.0},
+        {PANEL_IMPULSEINSCHALTZEIT, 1.0}, {PANEL_IMPULSZYKLEN, 1},           {PANEL_MESSWARTEZEIT, 1},
+        {PANEL_UNTERERGRENZWERT, 0.1},    {PANEL_OBERERGRENZWERT, 0.1},
+    };
+    for (auto [id, step] : arrowSteps) b.Step(id, step);
+
+    const std::pair<int, QKeySequence> keys[] = {
+        {MENU_DATEI_NEU, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {MENU_DATEI_OEFFNEN, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {MENU_DATEI_SPEICHERN, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {MENU_DATEI_SPEICHERNUNTER, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {MENU_DATEI_BEENDEN, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (auto& [item, key] : keys) b.Shortcut(item, key);
 }
 
 void LayoutCom(PanelBuilder& b, QWidget* window) {
@@ -405,6 +353,8 @@ void LayoutInfo(PanelBuilder& b) {
     ok->setMinimumWidth(90);
     buttons->addWidget(ok);
     b.Top()->addLayout(buttons);
+    b.EnterPresses(INFOPANEL_OK);
+    b.EscapePresses(INFOPANEL_OK);
 }
 
 void LayoutPlan(PanelBuilder& b) {
@@ -415,6 +365,8 @@ void LayoutPlan(PanelBuilder& b) {
     ok->setMinimumWidth(90);
     row->addWidget(ok);
     b.Top()->addLayout(row);
+    b.EnterPresses(PLANPANEL_OK);
+    b.EscapePresses(PLANPANEL_OK);
 }
 
 void LayoutString(PanelBuilder& b) {
@@ -432,34 +384,22 @@ void LayoutProgress(PanelBuilder& b) {
     b.Top()->addWidget(text);
 }
 
-}  // namespace
-
-void LayoutPanel(PanelView& view) {
-    PanelBuilder b(view);
-    const char* name = view.def->name;
+void Krv4Layout(PanelBuilder& b) {
+    const char* name = b.PanelName();
     auto is = [name](const char* n) { return std::strcmp(name, n) == 0; };
     if (is("PANEL")) LayoutMain(b);
-    else if (is("COMPANEL")) LayoutCom(b, view.window);
-    else if (is("KALPANEL")) LayoutKal(b, view.window);
+    else if (is("COMPANEL")) LayoutCom(b, b.Window());
+    else if (is("KALPANEL")) LayoutKal(b, b.Window());
     else if (is("INFOPANEL")) LayoutInfo(b);
     else if (is("PLANPANEL")) LayoutPlan(b);
     else if (is("STRINGPNL")) LayoutString(b);
     else if (is("FORTSCHPNL")) LayoutProgress(b);
-    b.Finish();
-    // The file menu's standard shortcuts, by the items' names.
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"NEU", QKeySequence(Qt::CTRL | Qt::Key_N)},
-        {"OEFFNEN", QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {"SPEICHERN", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {"SPEICHERNUNTER", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-        {"BEENDEN", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-    };
-    if (!view.def->menuBar) return;
-    for (const MenuDef& menu : view.def->menuBar->menus) {
-        if (std::strcmp(menu.name, "DATEI") != 0) continue;
-        for (const MenuItemDef& item : menu.items)
-            for (auto& [name, key] : keys)
-                if (auto it = view.actions.find(item.id); it != view.actions.end() && std::strcmp(item.name, name) == 0)
-                    it->second->setShortcut(key);
-    }
+}
+
+}  // namespace
+
+void InstallKrv4QtLook() {
+    SetQtPanelLayout(Krv4Layout);
+    SetQtFileTypeName("krv", "KRV-4-Prüfprogramme");
+    SetQtFileTypeName("krk", "KRV-4-Kalibrierdaten");
 }
