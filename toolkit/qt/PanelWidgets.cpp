@@ -36,7 +36,7 @@ QSize SpinHint(const QAbstractSpinBox* box, const QString& longest) {
 
 }  // namespace
 
-LedWidget::LedWidget(QWidget* parent) : QWidget(parent) {}
+LedWidget::LedWidget(QWidget* parent) : QWidget(parent) { setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed); }
 
 void LedWidget::SetState(bool on, int rgb) {
     if (on == on_ && rgb == rgb_) return;

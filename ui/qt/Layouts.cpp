@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QSpacerItem>
 #include <cstring>
 
 #include "toolkit/qt/PanelView.h"
@@ -190,8 +191,22 @@ void LayoutMain(PanelBuilder& b) {
     for (auto& [item, key] : keys) b.Shortcut(item, key);
 }
 
+// Rows that share the height a panel gets when it takes over the main
+// panel's size, instead of one empty band below them.
+// Most controls keep their height, so each row gets an empty item that may grow.
+void SpreadRows(QGridLayout* g, int from = 0) {
+    const int rows = g->rowCount(), column = g->columnCount();
+    for (int r = from; r < rows; ++r) {
+        g->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), r, column);
+        g->setRowStretch(r, 1);
+    }
+}
+
 void LayoutCom(PanelBuilder& b, QWidget* window) {
-    auto* line = new QGroupBox(window);
+    auto* groups = new QHBoxLayout;
+    b.Top()->addLayout(groups, 1);
+
+    auto* line = new QGroupBox(QStringLiteral("Verbindung"), window);
     auto* g = new QGridLayout(line);
     auto* choice = new QHBoxLayout;
     choice->addWidget(b.Cap(COMPANEL_PORT));
@@ -200,50 +215,54 @@ void LayoutCom(PanelBuilder& b, QWidget* window) {
     choice->addWidget(b.Cap(COMPANEL_ADRESSE));
     choice->addWidget(b.W(COMPANEL_ADRESSE));
     choice->addStretch(1);
+    choice->addWidget(b.W(COMPANEL_PICTURERING));
     g->addLayout(choice, 0, 0, 1, 2);
-    g->addWidget(b.W(COMPANEL_PICTURERING), 0, 2, Qt::AlignRight);
+    // The scan's lamps close beside their button, what the scan is doing
+    // right after them.
     g->addWidget(b.W(COMPANEL_SCANN), 1, 0);
     auto* lamps = new QHBoxLayout;
-    for (int id = COMPANEL_LED1; id <= COMPANEL_LED9; ++id) {
-        lamps->addLayout(b.Lamp(id));
-        lamps->addSpacing(6);
-    }
-    lamps->addStretch(1);
-    g->addLayout(lamps, 1, 1, 1, 2);
+    lamps->setSpacing(10);
+    for (int id = COMPANEL_LED1; id <= COMPANEL_LED9; ++id) lamps->addLayout(b.Lamp(id));
+    lamps->addSpacing(16);
+    QWidget* progress = b.W(COMPANEL_TEXT);
+    Prefer(progress, TextWidth(progress, "Suche nach Gerät 9 ..."));
+    lamps->addWidget(progress, 1);
+    g->addLayout(lamps, 1, 1);
     g->addWidget(b.W(COMPANEL_IDLESEN), 2, 0);
     auto* id = new QHBoxLayout;
     id->addWidget(b.Cap(COMPANEL_IDSTRING));
     QWidget* ident = b.W(COMPANEL_IDSTRING);
-    Prefer(ident, TextWidth(ident, "QVLKRV4-TST1-0000000000 V 9.99"));
+    int idWidth = TextWidth(ident, "QVLKRV4-TST1-0000000000 V 9.99") + 24;
+    ident->setMinimumWidth(idWidth);
+    ident->setMaximumWidth(idWidth * 3 / 2);
     id->addWidget(ident, 1);
-    g->addLayout(id, 2, 1, 1, 2);
-    QWidget* progress = b.W(COMPANEL_TEXT);
-    Prefer(progress, TextWidth(progress, "Suche Gerät an Adresse 9 ..."));
-    g->addWidget(progress, 3, 0, 1, 3);
+    id->addStretch(0);
+    g->addLayout(id, 2, 1);
     g->setColumnStretch(1, 1);
-    b.Top()->addWidget(line);
+    SpreadRows(g);
+    groups->addWidget(line, 1);
 
-    auto* status = new QGroupBox(window);
-    auto* st = new QVBoxLayout(status);
-    auto* functions = new QHBoxLayout;
-    for (int id : {COMPANEL_START, COMPANEL_STOPP, COMPANEL_STATUSABFRAGE}) functions->addWidget(b.W(id));
-    functions->addStretch(1);
-    st->addLayout(functions);
-    auto* bits = new QHBoxLayout;
+    // The device's commands on top, its status bits as a list below them.
+    auto* status = new QGroupBox(QStringLiteral("Gerätestatus"), window);
+    auto* st = new QGridLayout(status);
+    st->addWidget(b.W(COMPANEL_START), 0, 0);
+    st->addWidget(b.W(COMPANEL_STOPP), 0, 1);
+    st->addWidget(b.W(COMPANEL_STATUSABFRAGE), 1, 0, 1, 2);
+    int row = 2;
     for (int id : {COMPANEL_LEDSTATUS0, COMPANEL_LEDSTATUS1, COMPANEL_LEDSTATUS2, COMPANEL_LEDSTATUS3,
                    COMPANEL_LEDSTATUS6}) {
-        bits->addLayout(b.Lamp(id));
-        bits->addSpacing(12);
+        auto* lamp = new QHBoxLayout;
+        lamp->addLayout(b.Lamp(id));
+        lamp->addStretch(1);
+        st->addLayout(lamp, row++, 0, 1, 2);
     }
-    bits->addStretch(1);
-    st->addLayout(bits);
-    b.Top()->addWidget(status);
+    SpreadRows(st);
+    groups->addWidget(status);
 
-    b.Top()->addLayout(ErrorRow(b, COMPANEL_FEHLERLED, COMPANEL_FEHLERNUMMER, COMPANEL_FEHLERSTRING, 0));
-    auto* back = new QHBoxLayout;
-    back->addStretch(1);
-    back->addWidget(b.W(COMPANEL_ZURUECK));
-    b.Top()->addLayout(back);
+    auto* bottom = ErrorRow(b, COMPANEL_FEHLERLED, COMPANEL_FEHLERNUMMER, COMPANEL_FEHLERSTRING, 0);
+    static_cast<QHBoxLayout*>(bottom)->addSpacing(12);
+    static_cast<QHBoxLayout*>(bottom)->addWidget(b.W(COMPANEL_ZURUECK));
+    b.Top()->addLayout(bottom);
 }
 
 void LayoutKal(PanelBuilder& b, QWidget* window) {
@@ -268,10 +287,12 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
 
     auto* table = new QGroupBox(window);
     auto* t = new QGridLayout(table);
-    t->addWidget(b.Note(QStringLiteral("Werte holen von")), 0, 0, Qt::AlignHCenter);
-    t->addWidget(b.Cap(kanaele[0].v), 0, 1, Qt::AlignHCenter);
-    t->addWidget(b.Cap(kanaele[0].off), 0, 2, Qt::AlignHCenter);
-    t->addWidget(b.Note(QStringLiteral("Werte übernehmen als")), 0, 3, Qt::AlignHCenter);
+    // The headings sit on their columns, however tall the panel is.
+    const Qt::Alignment onColumn = Qt::AlignHCenter | Qt::AlignBottom;
+    t->addWidget(b.Note(QStringLiteral("Werte holen von")), 0, 0, onColumn);
+    t->addWidget(b.Cap(kanaele[0].v), 0, 1, onColumn);
+    t->addWidget(b.Cap(kanaele[0].off), 0, 2, onColumn);
+    t->addWidget(b.Note(QStringLiteral("Werte übernehmen als")), 0, 3, onColumn);
     int row = 1;
     for (const Kanal& k : kanaele) {
         if (&k != &kanaele[0]) {
@@ -283,7 +304,8 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
         t->addWidget(b.W(k.off), row, 2);
         t->addWidget(b.W(k.neu), row++, 3);
     }
-    body->addWidget(table);
+    SpreadRows(t, 1);
+    body->addWidget(table, 1);
 
     auto* side = new QVBoxLayout;
     auto* calc = new QGroupBox(window);
@@ -307,7 +329,12 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
     c->addWidget(b.W(KALPANEL_VNEU), row, 2);
     c->addWidget(b.Cap(KALPANEL_OFFNEU), row, 3);
     c->addWidget(b.W(KALPANEL_OFFNEU), row++, 4);
-    side->addWidget(calc);
+    // Captions stay beside their fields when the panel is wider.
+    for (QLabel* caption : calc->findChildren<QLabel*>()) caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c->setColumnStretch(2, 1);
+    c->setColumnStretch(4, 1);
+    SpreadRows(c);
+    side->addWidget(calc, 1);
 
     auto* files = new QGridLayout;
     files->addWidget(b.W(KALPANEL_LADEN), 0, 0);
@@ -315,7 +342,6 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
     files->addWidget(b.W(KALPANEL_KRV4LESEN), 1, 0);
     files->addWidget(b.W(KALPANEL_KRV4SCHREIBEN), 1, 1);
     side->addLayout(files);
-    side->addStretch(1);
     auto* back = new QHBoxLayout;
     back->addStretch(1);
     back->addWidget(b.W(KALPANEL_ZURUECK));
