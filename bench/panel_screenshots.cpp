@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -86,6 +87,17 @@ bool PhotographDialog(const std::function<void()>& open, const QString& file) {
 void SampleFiles() {
     Datenblock block;
     DatenblockErstellen(block);
+    // A program of a few steps, selected, as a customer's file would have.
+    Programm& prog = block.programme[2];
+    std::snprintf(prog.name, sizeof prog.name, "%s", "Ventiltest Kunde");
+    const char* steps[] = {"Dichtheit DS", "Dichtheit SS", "Durchfluss V4", "Widerstand Spule"};
+    for (int i = 0; i < 4; ++i) {
+        prog.schritte[i] = prog.schritte[0];
+        std::snprintf(prog.schritte[i].name, sizeof prog.schritte[i].name, "%s", steps[i]);
+    }
+    prog.psAnzahl = 4;
+    prog.psIndex = 0;
+    block.progIndex = 2;
     for (const char* name : {"Prüfprogramm Serie A.krv", "Ventiltest Kunde 4711.krv"}) {
         QFile f(FromCp1252(name));
         if (f.open(QIODevice::WriteOnly)) f.write(reinterpret_cast<const char*>(&block), sizeof block);

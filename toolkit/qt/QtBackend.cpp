@@ -807,15 +807,21 @@ public:
 };
 
 // The dialog's size and date columns in German ("20,5 KiB", "10.12.2026
-// 04:00"), whatever the system's language.
+// 04:00"), whatever the system's language; the program's file types named.
 class GermanColumns : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
     QVariant data(const QModelIndex& index, int role) const override {
         auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
-        if (role != Qt::DisplayRole || !files || (index.column() != 1 && index.column() != 3))
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3)
             return QIdentityProxyModel::data(index, role);
         QModelIndex source = mapToSource(index);
+        if (index.column() == 2) {
+            // The program's own files by their name, not "unbekannt".
+            auto it = gFileTypeNames.find(files->fileInfo(source).suffix().toLower());
+            return it != gFileTypeNames.end() && !files->isDir(source) ? it->second
+                                                                       : QIdentityProxyModel::data(index, role);
+        }
         QLocale german(QLocale::German, QLocale::Germany);
         if (index.column() == 3) return german.toString(files->lastModified(source), QStringLiteral("dd.MM.yyyy HH:mm"));
         if (files->isDir(source)) return QString();
