@@ -26,7 +26,7 @@ int TextWidth(QWidget* w, const char* sample) {
 
 // The error display shared by three panels: lamp, code and text, with the
 // port picture beside it.
-QLayout* ErrorRow(PanelBuilder& b, int led, int number, int text, int picture) {
+QHBoxLayout* ErrorRow(PanelBuilder& b, int led, int number, int text, int picture) {
     auto* row = new QHBoxLayout;
     row->addLayout(b.Lamp(led));
     b.NoCap(number);
@@ -260,8 +260,8 @@ void LayoutCom(PanelBuilder& b, QWidget* window) {
     groups->addWidget(status);
 
     auto* bottom = ErrorRow(b, COMPANEL_FEHLERLED, COMPANEL_FEHLERNUMMER, COMPANEL_FEHLERSTRING, 0);
-    static_cast<QHBoxLayout*>(bottom)->addSpacing(12);
-    static_cast<QHBoxLayout*>(bottom)->addWidget(b.W(COMPANEL_ZURUECK));
+    bottom->addSpacing(12);
+    bottom->addWidget(b.W(COMPANEL_ZURUECK));
     b.Top()->addLayout(bottom);
 }
 
