@@ -834,7 +834,7 @@ void ReadableColumns(QFileDialog& dialog) {
     dialog.setProxyModel(new GermanColumns(&dialog));
     dialog.setViewMode(QFileDialog::Detail);
     QFontMetrics fm(dialog.font());
-    dialog.resize(fm.averageCharWidth() * 120, fm.height() * 28);
+    dialog.resize(fm.averageCharWidth() * 140, fm.height() * 28);
     if (auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
         QHeaderView* header = tree->header();
         header->setStretchLastSection(false);
