@@ -2,11 +2,17 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/Aenderungen.h"
+#include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
 #include "panels/Direkttest.h"
+#include "platform/Datei.h"
+#include "platform/Zeichensatz.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -43,6 +49,32 @@ bool IstKalibrierSchalter(int argc, char* argv[]) {
     return argc == 2 && argv[1] != nullptr && std::strcmp(argv[1], kKalibrierSchalter) == 0;
 }
 
+constexpr int kOeffnungsfehler = -308000;
+constexpr int kLesefehler = -304000;
+
+int AufrufDateiLaden(const char* argument) {
+    // The system gives the name in UTF-8; the program's paths are code page
+    // 1252 texts, whole, so that "Speichern" later finds the same file.
+    std::error_code fehler;
+    std::filesystem::path ganz = std::filesystem::absolute(argument, fehler);
+    std::string pfad;
+    if (fehler || !Utf8NachCp1252(ganz.string(), &pfad) || pfad.size() >= sizeof gDateiname) return kOeffnungsfehler;
+
+    int handle = DateiOeffnenZumLesen(pfad.c_str());
+    if (handle < 0) return kOeffnungsfehler;
+    std::vector<unsigned char> daten(kDatenblockGroesse);
+    long gelesen = DateiLesen(handle, daten.data(), daten.size());
+    DateiSchliessen(handle);
+    if (gelesen < static_cast<long>(daten.size())) return kLesefehler;
+    int status = DatenblockUebernehmen(daten.data(), daten.size());
+    if (status != 0) return status;
+
+    DateinameSetzen(pfad.c_str());
+    PaneltitelAktualisieren();
+    AlsGespeichertSetzen();
+    return 0;
+}
+
 }  // namespace
 
 void PanelsInitialisieren(const char* version, const char* datum) {
@@ -72,7 +104,14 @@ int Krv4SteuerungStarten(int argc, char* argv[]) {
     ProgrammeInitialisieren();
     SetSystemAttribute(1420, 0);
     DisplayPanel(panelHandle);
+    if (argc == 2 && !gKalibrierFlag && argv[1] != nullptr) AufrufDateiOeffnen(argv[1]);
     return 0;
+}
+
+int AufrufDateiOeffnen(const char* argument) {
+    int status = AufrufDateiLaden(argument);
+    if (status != 0) QVL_Fehlerpopup(status);
+    return status;
 }
 
 void Krv4SteuerungBeenden() {

@@ -16,9 +16,12 @@ extern char gPaneltitle[64];
 inline constexpr const char* kKalibrierSchalter = "-p=SrvModeOpen";
 inline constexpr const char* kVersionText = "KRV4-TST1 V 0.3";
 inline constexpr const char* kDatumText = "05/2007";
+// Exit code when the run-time cannot start or a panel cannot be loaded.
+inline constexpr int kFehlercodeStart = -1;
 
 // Steps of start-up up to the shown main panel: 0, or -1 when the toolkit
-// cannot start or a panel cannot be loaded.
+// cannot start or a panel cannot be loaded. A single argument other than the
+// service switch is a data file, opened as "Öffnen" opens it.
 int Krv4SteuerungStarten(int argc, char* argv[]);
 // Steps after the event loop: direct test off, settings written, port closed.
 void Krv4SteuerungBeenden();
@@ -26,5 +29,8 @@ void Krv4SteuerungBeenden();
 int Krv4SteuerungAusfuehren(int argc, char* argv[]);
 
 void PanelsInitialisieren(const char* version, const char* datum);
+// Opens the data file named on the command line (as the system gives it):
+// 0, or the code "Öffnen" would report, which is also shown.
+int AufrufDateiOeffnen(const char* argument);
 
 int Panel_Callback(int panel, int event, void* callbackData, int eventData1, int eventData2);

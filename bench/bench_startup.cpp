@@ -25,6 +25,7 @@
 #include "app/Krv4Steuerung.h"
 #include "toolkit/Toolkit.h"
 #include "toolkit/qt/QtToolkit.h"
+#include "ui/qt/Layouts.h"
 
 extern char** environ;
 
@@ -46,6 +47,7 @@ long ResidentKilobytes() {
 int Child(int argc, char* argv[]) {
     auto start = Clock::now();
     SetToolkitBackend(CreateQtBackend(argc, argv));
+    InstallKrv4QtLook();
     LoadQtTranslations();
     char* args[] = {argv[0], nullptr};
     if (Krv4SteuerungStarten(1, args) < 0) return 1;

@@ -5,15 +5,19 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QDoubleSpinBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <map>
 #include <set>
 
 #include "app/Krv4Steuerung.h"
 #include "model/Programmverwaltung.h"
 #include "model/Schrittliste.h"
+#include "app/Aenderungen.h"
 #include "qt/QtFixture.h"
 #include "ui/Krv4Steuerung_uir.h"
+#include "ui/qt/Layouts.h"
 
 namespace {
 
@@ -23,6 +27,7 @@ class QtProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallQtToolkit();
+        InstallKrv4QtLook();
         ProgrammspeicherZuruecksetzen();
         KopierpufferZuruecksetzen();
         static char name[] = "krv4steuerung";
@@ -190,6 +195,113 @@ TEST_F(QtProgram, ATypedValueStaysWithItsStep) {
     double value = 0;
     GetCtrlVal(panelHandle, PANEL_NETZGERAETU, value);
     EXPECT_DOUBLE_EQ(value, 12.5);
+}
+
+// "Spannung [V]" runs from 0 to 33: a typed 50 is kept while typing and
+// becomes 33,00 at Enter, reported once.
+TEST_F(QtProgram, ATypedVoltageAboveTheRangeBecomesTheMaximum) {
+    auto* volts = qobject_cast<QDoubleSpinBox*>(QtControlWidget(panelHandle, PANEL_NETZGERAETU));
+    int reported = 0;
+    QObject::connect(volts, &QDoubleSpinBox::valueChanged, volts, [&reported] { ++reported; });
+    volts->setFocus();
+    volts->selectAll();
+    Type(volts, Q(u"50"));
+    EXPECT_EQ(volts->text(), Q(u"50"));
+    EXPECT_EQ(reported, 0);
+    Key(volts, Qt::Key_Return);
+    EXPECT_EQ(volts->text(), Q(u"33,00"));
+    EXPECT_EQ(reported, 1);
+    double value = 0;
+    GetCtrlVal(panelHandle, PANEL_NETZGERAETU, value);
+    EXPECT_DOUBLE_EQ(value, 33.0);
+    EXPECT_TRUE(gDatenGeaendert);
+}
+
+// Each field steps by an amount that suits its range, and keeps its decimals.
+TEST_F(QtProgram, ArrowStepsSuitEachField) {
+    const struct {
+        int control;
+        const char16_t* after;  // one step up from the initial value
+    } fields[] = {
+        {PANEL_NETZGERAETU, u"0,10"},          {PANEL_NETZGERAETI, u"0,10"},  {PANEL_IMPULSAUSSCHALTZEIT, u"11,0"},
+        {PANEL_IMPULSEINSCHALTZEIT, u"1,0"},   {PANEL_IMPULSZYKLEN, u"2"},    {PANEL_MESSWARTEZEIT, u"3"},
+        {PANEL_OBERERGRENZWERT, u"10,10"},
+    };
+    for (auto& f : fields) {
+        auto* spin = qobject_cast<QAbstractSpinBox*>(QtControlWidget(panelHandle, f.control));
+        Key(spin, Qt::Key_Up);
+        EXPECT_EQ(spin->text(), Q(f.after)) << spin->objectName().toStdString();
+    }
+}
+
+// Enter presses "OK", Escape and the close box do what "OK" does.
+TEST_F(QtProgram, InfoAndPlanCloseWithEnterEscapeAndTheCloseBox) {
+    for (auto [handle, ok] : {std::pair{&infoPanelHandle, INFOPANEL_OK}, std::pair{&planPanelHandle, PLANPANEL_OK}}) {
+        QWidget* window = QtPanelWindow(*handle);
+        auto* button = qobject_cast<QPushButton*>(QtControlWidget(*handle, ok));
+        EXPECT_TRUE(button->isDefault()) << window->objectName().toStdString();
+        const std::function<void()> ways[] = {
+            [&] { Key(window, Qt::Key_Return); },
+            [&] { Key(window, Qt::Key_Enter, {}, Qt::KeypadModifier); },
+            [&] { Key(button, Qt::Key_Return); },
+            [&] { Key(window, Qt::Key_Escape); },
+            [&] { window->close(); },
+        };
+        int way = 0;
+        for (auto& close : ways) {
+            SCOPED_TRACE(window->objectName().toStdString() + " way " + std::to_string(way++));
+            DisplayPanel(*handle);
+            WaitShown(window);
+            close();
+            EXPECT_FALSE(window->isVisible());
+        }
+    }
+    EXPECT_TRUE(QtPanelWindow(panelHandle)->isVisible());
+}
+
+// A step name of 20 characters reads whole, without a scroll bar.
+TEST_F(QtProgram, TheStepListShowsTwentyCharacterNamesWhole) {
+    auto* list = qobject_cast<QListWidget*>(QtControlWidget(panelHandle, PANEL_LISTBOX));
+    const char* names[] = {"WWWWWWWWWWWWWWWWWWWW", "MMMMMMMMMMMMMMMMMMMM", "ÄÖÜÄÖÜÄÖÜÄÖÜÄÖÜÄÖÜÄÖ",
+                           "Dichtheitsprüfung 20"};
+    ClearListCtrl(panelHandle, PANEL_LISTBOX);
+    for (int i = 0; i < 30; ++i) InsertListItem(panelHandle, PANEL_LISTBOX, -1, names[i % 4], i);
+    QApplication::processEvents();
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(list->verticalScrollBar()->isVisible()) << "the list should be long enough to scroll";
+    for (int i = 0; i < 4; ++i) {
+        QListWidgetItem* item = list->item(i);
+        int needed = list->fontMetrics().horizontalAdvance(item->text());
+        EXPECT_LE(needed, list->viewport()->width() - 4) << names[i];
+    }
+}
+
+// The window has one size whether or not "Kalibrierung" is offered.
+TEST_F(QtProgram, TheMainWindowHasOneSizeWithAndWithoutTheServiceButton) {
+    QSize withSwitch = QtPanelWindow(panelHandle)->size();
+    int listWidth = QtControlWidget(panelHandle, PANEL_LISTBOX)->width();
+    SetToolkitBackend(nullptr);
+    InstallQtToolkit();
+    static char name[] = "krv4steuerung";
+    char* argv[] = {name, nullptr};
+    ASSERT_EQ(Krv4SteuerungStarten(1, argv), 0);
+    WaitShown(QtPanelWindow(panelHandle));
+    EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
+    EXPECT_EQ(QtPanelWindow(panelHandle)->size(), withSwitch);
+    EXPECT_EQ(QtControlWidget(panelHandle, PANEL_LISTBOX)->width(), listWidth);
+}
+
+TEST_F(QtProgram, FileMenuHasTheStandardShortcuts) {
+    const std::pair<const char16_t*, QKeySequence> keys[] = {
+        {u"Neu", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {u"Öffnen", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {u"Speichern", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {u"Speichern unter", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {u"Beenden", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    std::map<QString, QKeySequence> found;
+    for (QAction* action : QtPanelWindow(panelHandle)->findChildren<QAction*>()) found[action->text()] = action->shortcut();
+    for (auto& [label, key] : keys) EXPECT_EQ(found[Q(label)], key) << QString::fromUtf16(label).toStdString();
 }
 
 }  // namespace

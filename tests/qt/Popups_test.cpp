@@ -1,12 +1,16 @@
+#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+
+#include <QTreeView>
 
 #include "qt/QtFixture.h"
 #include "toolkit/qt/Cp1252.h"
@@ -157,5 +161,55 @@ INSTANTIATE_TEST_SUITE_P(Qt, FileSelect,
                                            FileCase{VAL_LOAD_BUTTON, u"", VAL_NO_FILE_SELECTED, u""},
                                            // a name the code page cannot hold would name another file
                                            FileCase{VAL_SAVE_BUTTON, u"Prüfung \u2603", UIE_BAD_INDEX, u""}));
+
+// The dialog names the program's file type in its filter and type column,
+// shows sizes and dates in German, and is wide enough that they read whole.
+TEST_F(QtToolkitTest, FileDialogNamesTheTypeAndReadsGermanAndWhole) {
+    ASSERT_TRUE(LoadQtTranslations());
+    // Names come in UTF-8, as the program's Qt layouts give them.
+    SetQtFileTypeName("krv", reinterpret_cast<const char*>(u8"KRV-4-Prüfprogramme"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath(QStringLiteral("Serie A.krv")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(21040, '\0'));
+    file.close();
+    QDateTime stamp(QDate(2026, 3, 7), QTime(9, 5));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(stamp, QFileDevice::FileModificationTime));
+    file.close();
+
+    QStringList filters;
+    QString size, type, date;
+    bool whole = false;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_NE(tree, nullptr);
+        QAbstractItemModel* model = tree->model();
+        RunUntil([&] { return tree->rootIndex().isValid() && model->rowCount(tree->rootIndex()) > 0; }, 3000);
+        QApplication::processEvents();
+        QModelIndex row = model->index(0, 0, tree->rootIndex());
+        size = model->index(0, 1, tree->rootIndex()).data().toString();
+        type = model->index(0, 2, tree->rootIndex()).data().toString();
+        date = model->index(0, 3, tree->rootIndex()).data().toString();
+        whole = row.isValid();
+        for (int column = 0; column < 4; ++column) {
+            int needed = tree->fontMetrics().horizontalAdvance(model->index(0, column, tree->rootIndex()).data().toString());
+            if (tree->header()->sectionSize(column) < needed) whole = false;
+        }
+        dialog->reject();
+    });
+    std::string path;
+    std::string directory = ToCp1252(dir.path());
+    FileSelectPopup(directory.c_str(), "*.krv", "*.krv", "Öffnen", VAL_LOAD_BUTTON, 0, 1, 1, 0, path);
+    EXPECT_EQ(filters, QStringList{Q(u"KRV-4-Prüfprogramme (*.krv)")});
+    EXPECT_EQ(size, Q(u"20,55 KiB"));
+    EXPECT_EQ(type, Q(u"KRV-4-Prüfprogramme"));
+    EXPECT_EQ(date, Q(u"07.03.2026 09:05"));
+    EXPECT_TRUE(whole);
+}
 
 }  // namespace

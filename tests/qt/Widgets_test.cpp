@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWindow>
 #include <chrono>
 
@@ -55,8 +56,71 @@ TEST_P(NumericEdit, ReportsValueChangedOnceWhenTheEditIsComplete) {
 INSTANTIATE_TEST_SUITE_P(Qt, NumericEdit,
                          ::testing::Values(NumericCase{T_REAL, u"12,5", 12.5},    // German decimal comma
                                            NumericCase{T_REAL, u"7.25", 7.25},    // keypad point
-                                           NumericCase{T_REAL, u"250", 25.0},     // above 100: the 0 is refused
-                                           NumericCase{T_WHOLE, u"42", 42.0}));
+                                           // outside the range: taken while typing, brought into it at Enter
+                                           NumericCase{T_REAL, u"250", 100.0},
+                                           NumericCase{T_REAL, u"100,5", 100.0},
+                                           NumericCase{T_REAL, u"3,125", 3.12},    // a third decimal is refused
+                                           NumericCase{T_WHOLE, u"42", 42.0},
+                                           NumericCase{T_WHOLE, u"7000", 600.0}));
+
+// Leaving the field completes the entry as Enter does.
+TEST_F(QtToolkitTest, AValueOutsideTheRangeIsBroughtIntoItWhenTheFieldIsLeft) {
+    QWidget* window = QtPanelWindow(panel);
+    window->activateWindow();
+    ASSERT_TRUE(RunUntil([window] { return QGuiApplication::focusWindow() == window->windowHandle(); }, 2000));
+    auto* spin = Widget<QAbstractSpinBox>(T_REAL);
+    spin->setFocus();
+    spin->selectAll();
+    Type(spin, Q(u"999"));
+    EXPECT_EQ(spin->text(), Q(u"999"));
+    Widget<QPushButton>(T_BUTTON)->setFocus();
+    EXPECT_EQ(spin->text(), Q(u"100,00"));
+    double value = 0;
+    GetCtrlVal(panel, T_REAL, value);
+    EXPECT_DOUBLE_EQ(value, 100.0);
+    EXPECT_EQ(EventsOf(T_REAL).front(), (Event{panel, T_REAL, EVENT_VAL_CHANGED, 0}));
+}
+
+void Wheel(QWidget* target, int notches) {
+    QPointF at = QRectF(target->rect()).center();
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+}
+
+// Scrolling over a field changes nothing unless the operator is working in
+// that field: during a direct test a changed value goes to the device.
+TEST_F(QtToolkitTest, TheWheelChangesOnlyTheFieldThatHasTheFocus) {
+    QWidget* window = QtPanelWindow(panel);
+    window->activateWindow();
+    ASSERT_TRUE(RunUntil([window] { return QGuiApplication::focusWindow() == window->windowHandle(); }, 2000));
+    SetCtrlVal(panel, T_REAL, 5.0);
+    Widget<QPushButton>(T_BUTTON)->setFocus();
+    for (int control : {T_REAL, T_WHOLE, T_RING}) {
+        SCOPED_TRACE(control);
+        QWidget* w = QtControlWidget(panel, control);
+        Wheel(w, 1);
+        Wheel(w, -3);
+        EXPECT_FALSE(w->hasFocus()) << "the wheel took the focus";
+    }
+    EXPECT_TRUE(gEvents.empty());
+    double real = 0;
+    int whole = 0, ring = 0;
+    GetCtrlVal(panel, T_REAL, real);
+    GetCtrlVal(panel, T_WHOLE, whole);
+    GetCtrlIndex(panel, T_RING, ring);
+    EXPECT_EQ(real, 5.0);
+    EXPECT_EQ(whole, 1);
+    EXPECT_EQ(ring, 0);
+
+    auto* spin = Widget<QAbstractSpinBox>(T_WHOLE);
+    spin->setFocus();
+    ASSERT_TRUE(spin->hasFocus());
+    Wheel(spin, 1);
+    GetCtrlVal(panel, T_WHOLE, whole);
+    EXPECT_EQ(whole, 2);
+    EXPECT_EQ(EventsOf(T_WHOLE).front(), (Event{panel, T_WHOLE, EVENT_VAL_CHANGED, 0}));
+}
 
 TEST_F(QtToolkitTest, ArrowStepReportsEachStep) {
     auto* spin = Widget<QAbstractSpinBox>(T_WHOLE);
@@ -222,33 +286,6 @@ TEST_F(QtToolkitTest, CloseBoxGoesToThePanelCallbackAndTheWindowStays) {
     QtPanelWindow(still)->close();  // no callback: nothing happens
     EXPECT_TRUE(QtPanelWindow(still)->isVisible());
     EXPECT_EQ(gEvents.size(), 1u);
-}
-
-TEST_F(QtToolkitTest, FileMenuShortcutsRunTheMenuCallbacks) {
-    QWidget* window = QtPanelWindow(panel);
-    window->activateWindow();
-    ASSERT_TRUE(RunUntil([window] { return QGuiApplication::focusWindow() == window->windowHandle(); }, 2000));
-    struct {
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        int item;
-    } keys[] = {
-        {Qt::Key_N, Qt::ControlModifier, T_MENU_NEU},
-        {Qt::Key_O, Qt::ControlModifier, T_MENU_OEFFNEN},
-        {Qt::Key_S, Qt::ControlModifier, T_MENU_SPEICHERN},
-        {Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, T_MENU_SPEICHERNUNTER},
-        {Qt::Key_Q, Qt::ControlModifier, T_MENU_BEENDEN},
-    };
-    for (auto& k : keys) {
-        gEvents.clear();
-        Key(window, k.key, {}, k.modifiers);
-        EXPECT_EQ(gEvents, (Events{{panel, k.item, kMenuEvent, 0}})) << "item " << k.item;
-    }
-    // A dimmed item is not run by its shortcut either.
-    SetMenuBarAttribute(GetPanelMenuBar(panel), T_MENU_SPEICHERN, ATTR_DIMMED, 1);
-    gEvents.clear();
-    Key(window, Qt::Key_S, {}, Qt::ControlModifier);
-    EXPECT_TRUE(gEvents.empty());
 }
 
 // Inside a callback the event loop does not run: a text set there is

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTimer>
@@ -33,9 +34,11 @@ struct PanelView {
     std::map<int, QAction*> actions;      // menu items by item number
     bool positioned = false;              // placed by the program, or shown once
     bool applyingGeometry = false;
+    int enterControl = 0;                 // button that Enter presses anywhere on the panel
+    int escapeControl = 0;                // button that Escape and the close box press
 };
 
-// Helps a layout function: hands out the widgets by control number, marks
+// Helps the program's layout function (SetQtPanelLayout): hands out the widgets by control number, marks
 // them placed and records the order in which they were placed, which becomes
 // the keyboard focus order.
 class PanelBuilder {
@@ -43,6 +46,9 @@ public:
     explicit PanelBuilder(PanelView& view);
 
     QVBoxLayout* Top() const { return top_; }
+    // The panel's resource name, by which a layout knows which panel it places.
+    const char* PanelName() const;
+    QWidget* Window() const;
     // The control's widget (an empty spacer when the panel has no such control).
     QWidget* W(int id);
     // The control's caption; the caption of a control without one is an empty spacer.
@@ -55,6 +61,13 @@ public:
     QLayout* Lamp(int id);
     // A fixed caption of the layout's own.
     QLabel* Note(const QString& text);
+    // The step of a number field's arrows; its shown decimals stay.
+    void Step(int id, double step);
+    // A button that Enter presses wherever the focus is on the panel (drawn
+    // as the default button), and one that Escape and the close box press.
+    void EnterPresses(int id);
+    void EscapePresses(int id);
+    void Shortcut(int menuItem, const QKeySequence& keys);
 
     // Places what the layout function left out, then sets the focus order.
     void Finish();
@@ -68,6 +81,7 @@ private:
     std::vector<QWidget*> focus_;
 };
 
-// Places the controls of one panel; panels it has no layout for get their
-// controls in a plain form, in definition order.
+// Places the controls of one panel with the registered layout; what it
+// leaves out (all, for a panel it does not know) goes in a plain form, in
+// definition order.
 void LayoutPanel(PanelView& view);

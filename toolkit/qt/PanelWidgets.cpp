@@ -11,7 +11,9 @@
 #include <QRadialGradient>
 #include <QStyleOptionSpinBox>
 #include <QSvgRenderer>
+#include <QWheelEvent>
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
@@ -34,7 +36,7 @@ QSize SpinHint(const QAbstractSpinBox* box, const QString& longest) {
 
 }  // namespace
 
-LedWidget::LedWidget(QWidget* parent) : QWidget(parent) {}
+LedWidget::LedWidget(QWidget* parent) : QWidget(parent) { setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed); }
 
 void LedWidget::SetState(bool on, int rgb) {
     if (on == on_ && rgb == rgb_) return;
@@ -53,11 +55,13 @@ void LedWidget::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     int d = std::min(width(), height()) - 2;
     QRectF r((width() - d) / 2.0, (height() - d) / 2.0, d, d);
-    QColor base = QColor::fromRgb(static_cast<QRgb>(rgb_ & 0xFFFFFF));
-    if (!isEnabled()) base = QColor(170, 170, 170);
-    QColor face = on_ && isEnabled() ? base : base.darker(isEnabled() ? 320 : 115);
+    // Off is a dark grey whatever the lamp's colour, so that an idle lamp
+    // never reads as a fault; on is the lamp's colour; dimmed is pale.
+    bool lit = on_ && isEnabled();
+    QColor face = lit ? QColor::fromRgb(static_cast<QRgb>(rgb_ & 0xFFFFFF))
+                      : isEnabled() ? QColor(96, 96, 96) : QColor(190, 190, 190);
     QRadialGradient g(r.center() - QPointF(d / 5.0, d / 5.0), d * 0.7);
-    g.setColorAt(0.0, on_ && isEnabled() ? face.lighter(170) : face.lighter(130));
+    g.setColorAt(0.0, face.lighter(lit ? 170 : 135));
     g.setColorAt(1.0, face);
     p.setBrush(g);
     p.setPen(QPen(QColor(60, 60, 60), 1.0));
@@ -124,6 +128,76 @@ QIcon PictureIcon(const QString& name, int size) {
     return icon;
 }
 
+namespace {
+
+// A whole typed number outside the range: kept while typing (the next key
+// may still make it fit), brought into the range by fixup.
+template <class Spin, class T>
+bool OutOfRange(const Spin* spin, const QString& text, T& value) {
+    QString t = text.trimmed();
+    if (!spin->prefix().isEmpty() && t.startsWith(spin->prefix())) t.remove(0, spin->prefix().size());
+    if (!spin->suffix().isEmpty() && t.endsWith(spin->suffix())) t.chop(spin->suffix().size());
+    bool ok = false;
+    if constexpr (std::is_same_v<T, int>) value = spin->locale().toInt(t.trimmed(), &ok);
+    else value = spin->locale().toDouble(t.trimmed(), &ok);
+    return ok && (value < spin->minimum() || value > spin->maximum());
+}
+
+void LeaveWheelUnlessFocused(QWidget* w, QWheelEvent* event, const std::function<void()>& own) {
+    if (!w->hasFocus()) {
+        event->ignore();  // goes on to the parent: the window scrolls, if it can
+        return;
+    }
+    own();
+}
+
+}  // namespace
+
+IntSpin::IntSpin(QWidget* parent) : QSpinBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+QValidator::State IntSpin::validate(QString& text, int& pos) const {
+    QValidator::State state = QSpinBox::validate(text, pos);
+    int value = 0;
+    if (state == QValidator::Invalid && OutOfRange(this, text, value)) return QValidator::Intermediate;
+    return state;
+}
+
+void IntSpin::fixup(QString& text) const {
+    int value = 0;
+    if (OutOfRange(this, text, value)) text = textFromValue(std::clamp(value, minimum(), maximum()));
+    else QSpinBox::fixup(text);
+}
+
+void IntSpin::wheelEvent(QWheelEvent* event) {
+    LeaveWheelUnlessFocused(this, event, [&] { QSpinBox::wheelEvent(event); });
+}
+
+RealSpin::RealSpin(QWidget* parent) : QDoubleSpinBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+}
+
+void RealSpin::fixup(QString& text) const {
+    QString decimal = locale().decimalPoint();
+    if (decimal != QLatin1String(".")) text.replace(QLatin1Char('.'), decimal);
+    double value = 0;
+    if (OutOfRange(this, text, value)) text = textFromValue(std::clamp(value, minimum(), maximum()));
+    else QDoubleSpinBox::fixup(text);
+}
+
+void RealSpin::wheelEvent(QWheelEvent* event) {
+    LeaveWheelUnlessFocused(this, event, [&] { QDoubleSpinBox::wheelEvent(event); });
+}
+
+RingBox::RingBox(QWidget* parent) : QComboBox(parent) { setFocusPolicy(Qt::StrongFocus); }
+
+void RingBox::wheelEvent(QWheelEvent* event) {
+    LeaveWheelUnlessFocused(this, event, [&] { QComboBox::wheelEvent(event); });
+}
+
 QSize IntSpin::sizeHint() const {
     auto digits = [this](int v) { return textFromValue(v); };
     int lo = std::max(minimum(), -9999999), hi = std::min(maximum(), 99999999);
@@ -134,7 +208,14 @@ QSize IntSpin::sizeHint() const {
 QValidator::State RealSpin::validate(QString& text, int& pos) const {
     QString decimal = locale().decimalPoint();
     if (decimal != QLatin1String(".")) text.replace(QLatin1Char('.'), decimal);
-    return QDoubleSpinBox::validate(text, pos);
+    QValidator::State state = QDoubleSpinBox::validate(text, pos);
+    double value = 0;
+    if (state == QValidator::Invalid && OutOfRange(this, text, value)) {
+        // Within the field's decimals only: a sixth decimal stays refused.
+        qsizetype at = text.indexOf(decimal);
+        if (at < 0 || text.size() - at - decimal.size() <= decimals()) return QValidator::Intermediate;
+    }
+    return state;
 }
 
 double RealSpin::valueFromText(const QString& text) const {
@@ -170,6 +251,14 @@ void PanelWindow::resizeEvent(QResizeEvent* event) {
 void PanelWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && onZoom) onZoom();
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent* event) {
+    if (onKey && onKey(event)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QIcon>
 #include <QLineEdit>
@@ -55,23 +56,45 @@ private:
 bool PictureExists(const QString& name);
 QIcon PictureIcon(const QString& name, int size);
 
+// Number fields take a number outside their range while it is typed and
+// bring it into the range when the entry is complete (Enter, leaving the
+// field), as a value set by the program is. The mouse wheel changes only the
+// field that has the focus; over any other it is left to the window.
 class IntSpin : public QSpinBox {
 public:
-    using QSpinBox::QSpinBox;
+    explicit IntSpin(QWidget* parent);
+    QValidator::State validate(QString& text, int& pos) const override;
+    void fixup(QString& text) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
 };
 
 // Accepts a point as well as the comma as decimal separator: the numeric
 // keypad gives either, depending on the keyboard layout.
 class RealSpin : public QDoubleSpinBox {
 public:
-    using QDoubleSpinBox::QDoubleSpinBox;
+    explicit RealSpin(QWidget* parent);
     QValidator::State validate(QString& text, int& pos) const override;
+    void fixup(QString& text) const override;
     double valueFromText(const QString& text) const override;
     void ShowEmpty() { lineEdit()->clear(); }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+};
+
+// A ring: the wheel chooses an item only while it has the focus.
+class RingBox : public QComboBox {
+public:
+    explicit RingBox(QWidget* parent);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
 };
 
 class PanelWindow : public QWidget {
@@ -80,9 +103,12 @@ public:
     std::function<void()> onClose;
     std::function<void()> onGeometry;
     std::function<void()> onZoom;
+    // A key no control of the panel took; true when it was used.
+    std::function<bool(QKeyEvent*)> onKey;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -8,6 +8,10 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QTreeView>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -26,6 +30,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 #include <limits>
 #include <set>
 #include <thread>
@@ -63,6 +70,8 @@ int KeyCode(const QKeyEvent* key) {
 
 class QtBackend;
 QtBackend* gQt = nullptr;
+
+std::map<QString, QString> gFileTypeNames;  // by extension, lower case
 
 class QtBackend : public ToolkitBackend {
 public:
@@ -195,8 +204,30 @@ void QtBackend::PanelLoaded(PanelState& p) {
     p.height = g.height();
 
     int handle = p.handle;
-    v.window->onClose = [this, handle] {
+    // The close box, Enter and Escape press the buttons the layout chose for
+    // them; without one the close box goes to the panel's callback.
+    auto press = [this, handle](int control) {
+        PanelView* pv = View(handle);
+        auto* button = pv ? qobject_cast<QPushButton*>(pv->controls[control].widget) : nullptr;
+        if (!button || !button->isEnabled() || !button->isVisible() || !PanelReachable(handle)) return false;
+        button->click();
+        return true;
+    };
+    v.window->onClose = [this, handle, press] {
+        PanelView* pv = View(handle);
+        if (pv && pv->escapeControl) {
+            press(pv->escapeControl);
+            return;
+        }
         if (PanelReachable(handle)) Operator([&] { DispatchPanelEvent(handle, EVENT_CLOSE); });
+    };
+    v.window->onKey = [this, handle, press](QKeyEvent* key) {
+        PanelView* pv = View(handle);
+        if (!pv || key->modifiers() & ~Qt::KeypadModifier) return false;
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && pv->enterControl)
+            return press(pv->enterControl);
+        if (key->key() == Qt::Key_Escape && pv->escapeControl) return press(pv->escapeControl);
+        return false;
     };
     v.window->onGeometry = [this, handle] { ReadGeometry(handle); };
     v.window->onZoom = [this, handle] {
@@ -223,7 +254,7 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
 
     switch (d.kind) {
         case CtrlKind::Ring: {
-            auto* box = new QComboBox(parent);
+            auto* box = new RingBox(parent);
             box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
             QObject::connect(box, &QComboBox::activated, box, [this, panel, id](int index) {
                 Operator([&] { OperatorSelectIndex(panel, id, index); });
@@ -789,6 +820,45 @@ public:
     }
 };
 
+// The dialog's size and date columns in German ("20,5 KiB", "10.12.2026
+// 04:00"), whatever the system's language; the program's file types named.
+class GermanColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || index.column() < 1 || index.column() > 3)
+            return QIdentityProxyModel::data(index, role);
+        QModelIndex source = mapToSource(index);
+        if (index.column() == 2) {
+            // The program's own files by their name, not "unbekannt".
+            auto it = gFileTypeNames.find(files->fileInfo(source).suffix().toLower());
+            return it != gFileTypeNames.end() && !files->isDir(source) ? it->second
+                                                                       : QIdentityProxyModel::data(index, role);
+        }
+        QLocale german(QLocale::German, QLocale::Germany);
+        if (index.column() == 3) return german.toString(files->lastModified(source), QStringLiteral("dd.MM.yyyy HH:mm"));
+        if (files->isDir(source)) return QString();
+        return german.formattedDataSize(files->size(source));
+    }
+};
+
+// Wide enough that names, sizes, types and dates read whole.
+void ReadableColumns(QFileDialog& dialog) {
+    dialog.setProxyModel(new GermanColumns(&dialog));
+    dialog.setViewMode(QFileDialog::Detail);
+    QFontMetrics fm(dialog.font());
+    dialog.resize(fm.averageCharWidth() * 140, fm.height() * 28);
+    if (auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setMinimumSectionSize(fm.averageCharWidth() * 8);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
 int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
     PopupScope scope(*this);
     FileDialog dialog(PopupParent(), Title(request.title));
@@ -804,12 +874,21 @@ int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
     QString spec = Plain(request.defaultFileSpec);
     bool specIsPattern = spec.contains(QLatin1Char('*')) || spec.contains(QLatin1Char('?'));
     if (patterns.isEmpty() && specIsPattern) patterns << spec;
+    // "KRV-4-Prüfprogramme (*.krv)": the filter says what it shows.
+    auto named = [](const QString& pattern) {
+        auto it = gFileTypeNames.find(pattern.startsWith(QLatin1String("*.")) ? pattern.mid(2).toLower() : QString());
+        return it == gFileTypeNames.end() ? pattern : QStringLiteral("%1 (%2)").arg(it->second, pattern);
+    };
     QStringList filters;
-    if (!patterns.isEmpty()) filters << patterns.join(QLatin1Char(' '));
-    if (!request.restrictExtension || patterns.isEmpty()) filters << QStringLiteral("*");
+    if (patterns.size() == 1) filters << named(patterns.front());
+    else if (!patterns.isEmpty()) filters << patterns.join(QLatin1Char(' '));
+    if (!request.restrictExtension || patterns.isEmpty()) filters << QStringLiteral("Alle Dateien (*)");
     dialog.setNameFilters(filters);
-    if (specIsPattern && filters.contains(spec)) dialog.selectNameFilter(spec);
-    else if (!spec.isEmpty() && !specIsPattern) dialog.selectFile(spec);
+    if (specIsPattern)
+        for (const QString& f : filters)
+            if (f == spec || f.endsWith(QLatin1Char('(') + spec + QLatin1Char(')'))) dialog.selectNameFilter(f);
+    if (!spec.isEmpty() && !specIsPattern) dialog.selectFile(spec);
+    ReadableColumns(dialog);
 
     if (request.restrictExtension) {
         QString pattern = specIsPattern ? spec : patterns.value(0);
@@ -856,15 +935,52 @@ void SetUpApplication() {
 
 }  // namespace
 
-std::unique_ptr<ToolkitBackend> CreateQtBackend(int& argc, char** argv, QtMisuseHandler onMisuse) {
+namespace {
+
+// While the application object is made: Qt's messages are kept, and a fatal
+// one (no display, no platform plugin) ends the process with the program's
+// failure code and a German message instead of an abort.
+struct StartWatch {
+    const char* program = "";
+    int failureCode = 1;
+    QStringList said;
+} gStart;
+
+void WatchStart(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    gStart.said << message;
+    if (type != QtFatalMsg) return;
+    std::fprintf(stderr,
+                 "%s: Die Bedienoberfläche kann nicht starten: keine Anzeige erreichbar.\n"
+                 "Das Programm braucht eine grafische Sitzung (DISPLAY oder WAYLAND_DISPLAY).\n"
+                 "Meldungen von Qt:\n",
+                 gStart.program);
+    for (const QString& line : gStart.said) std::fprintf(stderr, "  %s\n", qUtf8Printable(line));
+    std::fflush(stderr);
+    std::_Exit(gStart.failureCode);
+}
+
+}  // namespace
+
+std::unique_ptr<ToolkitBackend> CreateQtBackend(int& argc, char** argv, QtMisuseHandler onMisuse, int failureCode) {
     static int appArgc = 0;
     if (!QApplication::instance()) {
         appArgc = argc;
+        gStart.program = argc > 0 && argv[0] ? argv[0] : "krv4";
+        if (const char* slash = std::strrchr(gStart.program, '/')) gStart.program = slash + 1;
+        gStart.failureCode = failureCode;
+        QtMessageHandler before = qInstallMessageHandler(WatchStart);
         new QApplication(appArgc, argv);  // lives to the end of the process
+        qInstallMessageHandler(before);
+        // What Qt said on a start that worked is said as usual.
+        for (const QString& line : std::exchange(gStart.said, {})) qWarning("%s", qUtf8Printable(line));
         argc = appArgc;
         SetUpApplication();
     }
     return std::make_unique<QtBackend>(std::move(onMisuse));
+}
+
+void SetQtFileTypeName(const std::string& extension, const std::string& name) {
+    gFileTypeNames[QString::fromStdString(extension).toLower()] = QString::fromStdString(name);
 }
 
 bool LoadQtTranslations() {

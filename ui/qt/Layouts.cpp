@@ -1,102 +1,20 @@
+#include "ui/qt/Layouts.h"
+
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
+#include <QScrollBar>
+#include <QSpacerItem>
 #include <cstring>
-#include <set>
 
 #include "toolkit/qt/PanelView.h"
+#include "toolkit/qt/QtToolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
-// Where each control of each panel sits. The panels' definitions say what a
-// panel holds; how it looks on the screen is decided here alone.
-
-PanelBuilder::PanelBuilder(PanelView& view) : view_(view), top_(new QVBoxLayout(view.window)) {
-    if (view.menuBar) top_->setMenuBar(view.menuBar);
-}
-
-ControlView* PanelBuilder::View(int id) {
-    auto it = view_.controls.find(id);
-    return it == view_.controls.end() ? nullptr : &it->second;
-}
-
-QWidget* PanelBuilder::Spacer() {
-    auto* w = new QWidget(view_.window);
-    w->setFixedSize(0, 0);
-    return w;
-}
-
-QWidget* PanelBuilder::W(int id) {
-    ControlView* cv = View(id);
-    if (!cv || !cv->widget || cv->placed) return Spacer();
-    cv->placed = true;
-    if (cv->widget->focusPolicy() & Qt::TabFocus) focus_.push_back(cv->widget);
-    return cv->widget;
-}
-
-QWidget* PanelBuilder::Cap(int id) {
-    ControlView* cv = View(id);
-    if (!cv || !cv->caption || cv->caption->property("placed").toBool()) return Spacer();
-    cv->caption->setProperty("placed", true);
-    return cv->caption;
-}
-
-void PanelBuilder::NoCap(int id) {
-    ControlView* cv = View(id);
-    if (!cv || !cv->caption) return;
-    delete cv->caption;
-    cv->caption = nullptr;
-}
-
-QGroupBox* PanelBuilder::Group(int decoration, int heading) {
-    ControlView* frame = View(decoration);
-    QGroupBox* box = frame ? qobject_cast<QGroupBox*>(frame->widget) : nullptr;
-    if (box && !frame->placed) frame->placed = true;
-    else box = new QGroupBox(view_.window);
-    if (ControlView* title = View(heading); title && title->widget && !title->placed) {
-        delete title->widget;
-        title->widget = nullptr;
-        title->heading = box;
-        title->placed = true;
-    }
-    return box;
-}
-
-QLayout* PanelBuilder::Lamp(int id) {
-    auto* row = new QHBoxLayout;
-    row->setSpacing(4);
-    row->addWidget(W(id));
-    row->addWidget(Cap(id));
-    return row;
-}
-
-QLabel* PanelBuilder::Note(const QString& text) {
-    auto* label = new QLabel(text, view_.window);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-void PanelBuilder::Finish() {
-    QFormLayout* rest = nullptr;
-    for (int id : view_.order) {
-        ControlView& cv = view_.controls[id];
-        bool widgetLeft = cv.widget && !cv.placed;
-        bool captionLeft = cv.caption && !cv.caption->property("placed").toBool();
-        if (!widgetLeft && !captionLeft) continue;
-        if (!rest) {
-            rest = new QFormLayout;
-            top_->addLayout(rest);
-        }
-        QWidget* caption = captionLeft ? Cap(id) : nullptr;
-        QWidget* widget = widgetLeft ? W(id) : Spacer();
-        if (caption) rest->addRow(caption, widget);
-        else rest->addRow(widget);
-    }
-    for (std::size_t i = 1; i < focus_.size(); ++i) QWidget::setTabOrder(focus_[i - 1], focus_[i]);
-}
+// Where each control of each panel sits on the Qt toolkit. The panels'
+// definitions (ui/Krv4Steuerung_uir.cpp) say what a panel holds; how it looks
+// on the screen is decided here alone.
 
 namespace {
 
@@ -108,7 +26,7 @@ int TextWidth(QWidget* w, const char* sample) {
 
 // The error display shared by three panels: lamp, code and text, with the
 // port picture beside it.
-QLayout* ErrorRow(PanelBuilder& b, int led, int number, int text, int picture) {
+QHBoxLayout* ErrorRow(PanelBuilder& b, int led, int number, int text, int picture) {
     auto* row = new QHBoxLayout;
     row->addLayout(b.Lamp(led));
     b.NoCap(number);
@@ -136,8 +54,16 @@ void LayoutMain(PanelBuilder& b) {
     }
     left->addWidget(programs, 1, 0, 1, 2);
     left->addWidget(b.Cap(PANEL_LISTBOX), 2, 0, 1, 2);
-    QWidget* steps = b.W(PANEL_LISTBOX);
-    steps->setMinimumSize(TextWidth(steps, "neuer Prüfschritt 12345"), steps->fontMetrics().height() * 11);
+    // Wide enough for any step name of 20 characters, with room for the
+    // scroll bar a long list gets; and only that wide, whatever else the
+    // window holds.
+    auto* steps = static_cast<QListWidget*>(b.W(PANEL_LISTBOX));
+    int names = TextWidth(steps, "WWWWWWWWWWWWWWWWWWWW") + 2 * steps->frameWidth() + 8 +
+                steps->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, steps);
+    steps->setFixedWidth(names);
+    steps->setMinimumHeight(steps->fontMetrics().height() * 11);
+    steps->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    steps->setTextElideMode(Qt::ElideNone);
     left->addWidget(steps, 3, 0);
     auto* buttons = new QVBoxLayout;
     for (int id : {PANEL_PRUEFSCHRITTNEU, PANEL_PRUEFSCHRITTLOESCHEN, PANEL_PRUEFSCHRITTKOPIEREN,
@@ -232,7 +158,13 @@ void LayoutMain(PanelBuilder& b) {
 
     auto* device = new QGridLayout;
     auto* commands = new QHBoxLayout;
-    for (int id : {PANEL_DIREKTTEST, PANEL_COMEINSTELLUNGEN, PANEL_KALIBRIERUNG}) commands->addWidget(b.W(id));
+    for (int id : {PANEL_DIREKTTEST, PANEL_COMEINSTELLUNGEN}) commands->addWidget(b.W(id));
+    // The window has one size whether or not the service button is offered.
+    QWidget* service = b.W(PANEL_KALIBRIERUNG);
+    QSizePolicy keep = service->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    service->setSizePolicy(keep);
+    commands->addWidget(service);
     commands->addStretch(1);
     for (int id : {PANEL_GERAETSCHREIBEN, PANEL_GERAETLESEN, PANEL_GERAETVERGLEICHEN}) commands->addWidget(b.W(id));
     device->addLayout(commands, 0, 0);
@@ -240,10 +172,41 @@ void LayoutMain(PanelBuilder& b) {
     device->addWidget(b.W(PANEL_PICTURERING), 0, 1, 2, 1, Qt::AlignRight | Qt::AlignVCenter);
     device->setColumnStretch(0, 1);
     b.Top()->addLayout(device);
+
+    // Arrow steps that suit each field's range; the shown decimals stay.
+    const std::pair<int, double> arrowSteps[] = {
+        {PANEL_NETZGERAETU, 0.1},         {PANEL_NETZGERAETI, 0.1},         {PANEL_IMPULSAUSSCHALTZEIT, 1.0},
+        {PANEL_IMPULSEINSCHALTZEIT, 1.0}, {PANEL_IMPULSZYKLEN, 1},           {PANEL_MESSWARTEZEIT, 1},
+        {PANEL_UNTERERGRENZWERT, 0.1},    {PANEL_OBERERGRENZWERT, 0.1},
+    };
+    for (auto [id, step] : arrowSteps) b.Step(id, step);
+
+    const std::pair<int, QKeySequence> keys[] = {
+        {MENU_DATEI_NEU, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {MENU_DATEI_OEFFNEN, QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {MENU_DATEI_SPEICHERN, QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {MENU_DATEI_SPEICHERNUNTER, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {MENU_DATEI_BEENDEN, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (auto& [item, key] : keys) b.Shortcut(item, key);
+}
+
+// Rows that share the height a panel gets when it takes over the main
+// panel's size, instead of one empty band below them.
+// Most controls keep their height, so each row gets an empty item that may grow.
+void SpreadRows(QGridLayout* g, int from = 0) {
+    const int rows = g->rowCount(), column = g->columnCount();
+    for (int r = from; r < rows; ++r) {
+        g->addItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), r, column);
+        g->setRowStretch(r, 1);
+    }
 }
 
 void LayoutCom(PanelBuilder& b, QWidget* window) {
-    auto* line = new QGroupBox(window);
+    auto* groups = new QHBoxLayout;
+    b.Top()->addLayout(groups, 1);
+
+    auto* line = new QGroupBox(QStringLiteral("Verbindung"), window);
     auto* g = new QGridLayout(line);
     auto* choice = new QHBoxLayout;
     choice->addWidget(b.Cap(COMPANEL_PORT));
@@ -252,50 +215,54 @@ void LayoutCom(PanelBuilder& b, QWidget* window) {
     choice->addWidget(b.Cap(COMPANEL_ADRESSE));
     choice->addWidget(b.W(COMPANEL_ADRESSE));
     choice->addStretch(1);
+    choice->addWidget(b.W(COMPANEL_PICTURERING));
     g->addLayout(choice, 0, 0, 1, 2);
-    g->addWidget(b.W(COMPANEL_PICTURERING), 0, 2, Qt::AlignRight);
+    // The scan's lamps close beside their button, what the scan is doing
+    // right after them.
     g->addWidget(b.W(COMPANEL_SCANN), 1, 0);
     auto* lamps = new QHBoxLayout;
-    for (int id = COMPANEL_LED1; id <= COMPANEL_LED9; ++id) {
-        lamps->addLayout(b.Lamp(id));
-        lamps->addSpacing(6);
-    }
-    lamps->addStretch(1);
-    g->addLayout(lamps, 1, 1, 1, 2);
+    lamps->setSpacing(10);
+    for (int id = COMPANEL_LED1; id <= COMPANEL_LED9; ++id) lamps->addLayout(b.Lamp(id));
+    lamps->addSpacing(16);
+    QWidget* progress = b.W(COMPANEL_TEXT);
+    Prefer(progress, TextWidth(progress, "Suche nach Gerät 9 ..."));
+    lamps->addWidget(progress, 1);
+    g->addLayout(lamps, 1, 1);
     g->addWidget(b.W(COMPANEL_IDLESEN), 2, 0);
     auto* id = new QHBoxLayout;
     id->addWidget(b.Cap(COMPANEL_IDSTRING));
     QWidget* ident = b.W(COMPANEL_IDSTRING);
-    Prefer(ident, TextWidth(ident, "QVLKRV4-TST1-0000000000 V 9.99"));
+    int idWidth = TextWidth(ident, "QVLKRV4-TST1-0000000000 V 9.99") + 24;
+    ident->setMinimumWidth(idWidth);
+    ident->setMaximumWidth(idWidth * 3 / 2);
     id->addWidget(ident, 1);
-    g->addLayout(id, 2, 1, 1, 2);
-    QWidget* progress = b.W(COMPANEL_TEXT);
-    Prefer(progress, TextWidth(progress, "Suche Gerät an Adresse 9 ..."));
-    g->addWidget(progress, 3, 0, 1, 3);
+    id->addStretch(0);
+    g->addLayout(id, 2, 1);
     g->setColumnStretch(1, 1);
-    b.Top()->addWidget(line);
+    SpreadRows(g);
+    groups->addWidget(line, 1);
 
-    auto* status = new QGroupBox(window);
-    auto* st = new QVBoxLayout(status);
-    auto* functions = new QHBoxLayout;
-    for (int id : {COMPANEL_START, COMPANEL_STOPP, COMPANEL_STATUSABFRAGE}) functions->addWidget(b.W(id));
-    functions->addStretch(1);
-    st->addLayout(functions);
-    auto* bits = new QHBoxLayout;
+    // The device's commands on top, its status bits as a list below them.
+    auto* status = new QGroupBox(QStringLiteral("Gerätestatus"), window);
+    auto* st = new QGridLayout(status);
+    st->addWidget(b.W(COMPANEL_START), 0, 0);
+    st->addWidget(b.W(COMPANEL_STOPP), 0, 1);
+    st->addWidget(b.W(COMPANEL_STATUSABFRAGE), 1, 0, 1, 2);
+    int row = 2;
     for (int id : {COMPANEL_LEDSTATUS0, COMPANEL_LEDSTATUS1, COMPANEL_LEDSTATUS2, COMPANEL_LEDSTATUS3,
                    COMPANEL_LEDSTATUS6}) {
-        bits->addLayout(b.Lamp(id));
-        bits->addSpacing(12);
+        auto* lamp = new QHBoxLayout;
+        lamp->addLayout(b.Lamp(id));
+        lamp->addStretch(1);
+        st->addLayout(lamp, row++, 0, 1, 2);
     }
-    bits->addStretch(1);
-    st->addLayout(bits);
-    b.Top()->addWidget(status);
+    SpreadRows(st);
+    groups->addWidget(status);
 
-    b.Top()->addLayout(ErrorRow(b, COMPANEL_FEHLERLED, COMPANEL_FEHLERNUMMER, COMPANEL_FEHLERSTRING, 0));
-    auto* back = new QHBoxLayout;
-    back->addStretch(1);
-    back->addWidget(b.W(COMPANEL_ZURUECK));
-    b.Top()->addLayout(back);
+    auto* bottom = ErrorRow(b, COMPANEL_FEHLERLED, COMPANEL_FEHLERNUMMER, COMPANEL_FEHLERSTRING, 0);
+    bottom->addSpacing(12);
+    bottom->addWidget(b.W(COMPANEL_ZURUECK));
+    b.Top()->addLayout(bottom);
 }
 
 void LayoutKal(PanelBuilder& b, QWidget* window) {
@@ -320,10 +287,12 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
 
     auto* table = new QGroupBox(window);
     auto* t = new QGridLayout(table);
-    t->addWidget(b.Note(QStringLiteral("Werte holen von")), 0, 0, Qt::AlignHCenter);
-    t->addWidget(b.Cap(kanaele[0].v), 0, 1, Qt::AlignHCenter);
-    t->addWidget(b.Cap(kanaele[0].off), 0, 2, Qt::AlignHCenter);
-    t->addWidget(b.Note(QStringLiteral("Werte übernehmen als")), 0, 3, Qt::AlignHCenter);
+    // The headings sit on their columns, however tall the panel is.
+    const Qt::Alignment onColumn = Qt::AlignHCenter | Qt::AlignBottom;
+    t->addWidget(b.Note(QStringLiteral("Werte holen von")), 0, 0, onColumn);
+    t->addWidget(b.Cap(kanaele[0].v), 0, 1, onColumn);
+    t->addWidget(b.Cap(kanaele[0].off), 0, 2, onColumn);
+    t->addWidget(b.Note(QStringLiteral("Werte übernehmen als")), 0, 3, onColumn);
     int row = 1;
     for (const Kanal& k : kanaele) {
         if (&k != &kanaele[0]) {
@@ -335,7 +304,8 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
         t->addWidget(b.W(k.off), row, 2);
         t->addWidget(b.W(k.neu), row++, 3);
     }
-    body->addWidget(table);
+    SpreadRows(t, 1);
+    body->addWidget(table, 1);
 
     auto* side = new QVBoxLayout;
     auto* calc = new QGroupBox(window);
@@ -359,7 +329,12 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
     c->addWidget(b.W(KALPANEL_VNEU), row, 2);
     c->addWidget(b.Cap(KALPANEL_OFFNEU), row, 3);
     c->addWidget(b.W(KALPANEL_OFFNEU), row++, 4);
-    side->addWidget(calc);
+    // Captions stay beside their fields when the panel is wider.
+    for (QLabel* caption : calc->findChildren<QLabel*>()) caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c->setColumnStretch(2, 1);
+    c->setColumnStretch(4, 1);
+    SpreadRows(c);
+    side->addWidget(calc, 1);
 
     auto* files = new QGridLayout;
     files->addWidget(b.W(KALPANEL_LADEN), 0, 0);
@@ -367,7 +342,6 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
     files->addWidget(b.W(KALPANEL_KRV4LESEN), 1, 0);
     files->addWidget(b.W(KALPANEL_KRV4SCHREIBEN), 1, 1);
     side->addLayout(files);
-    side->addStretch(1);
     auto* back = new QHBoxLayout;
     back->addStretch(1);
     back->addWidget(b.W(KALPANEL_ZURUECK));
@@ -405,6 +379,8 @@ void LayoutInfo(PanelBuilder& b) {
     ok->setMinimumWidth(90);
     buttons->addWidget(ok);
     b.Top()->addLayout(buttons);
+    b.EnterPresses(INFOPANEL_OK);
+    b.EscapePresses(INFOPANEL_OK);
 }
 
 void LayoutPlan(PanelBuilder& b) {
@@ -415,6 +391,8 @@ void LayoutPlan(PanelBuilder& b) {
     ok->setMinimumWidth(90);
     row->addWidget(ok);
     b.Top()->addLayout(row);
+    b.EnterPresses(PLANPANEL_OK);
+    b.EscapePresses(PLANPANEL_OK);
 }
 
 void LayoutString(PanelBuilder& b) {
@@ -434,34 +412,22 @@ void LayoutProgress(PanelBuilder& b) {
     b.Top()->addWidget(b.W(FORTSCHPNL_BALKEN));
 }
 
-}  // namespace
-
-void LayoutPanel(PanelView& view) {
-    PanelBuilder b(view);
-    const char* name = view.def->name;
+void Krv4Layout(PanelBuilder& b) {
+    const char* name = b.PanelName();
     auto is = [name](const char* n) { return std::strcmp(name, n) == 0; };
     if (is("PANEL")) LayoutMain(b);
-    else if (is("COMPANEL")) LayoutCom(b, view.window);
-    else if (is("KALPANEL")) LayoutKal(b, view.window);
+    else if (is("COMPANEL")) LayoutCom(b, b.Window());
+    else if (is("KALPANEL")) LayoutKal(b, b.Window());
     else if (is("INFOPANEL")) LayoutInfo(b);
     else if (is("PLANPANEL")) LayoutPlan(b);
     else if (is("STRINGPNL")) LayoutString(b);
     else if (is("FORTSCHPNL")) LayoutProgress(b);
-    b.Finish();
-    // The file menu's standard shortcuts, by the items' names.
-    const std::pair<const char*, QKeySequence> keys[] = {
-        {"NEU", QKeySequence(Qt::CTRL | Qt::Key_N)},
-        {"OEFFNEN", QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {"SPEICHERN", QKeySequence(Qt::CTRL | Qt::Key_S)},
-        {"SPEICHERNUNTER", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-        {"BEENDEN", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-    };
-    if (!view.def->menuBar) return;
-    for (const MenuDef& menu : view.def->menuBar->menus) {
-        if (std::strcmp(menu.name, "DATEI") != 0) continue;
-        for (const MenuItemDef& item : menu.items)
-            for (auto& [name, key] : keys)
-                if (auto it = view.actions.find(item.id); it != view.actions.end() && std::strcmp(item.name, name) == 0)
-                    it->second->setShortcut(key);
-    }
+}
+
+}  // namespace
+
+void InstallKrv4QtLook() {
+    SetQtPanelLayout(Krv4Layout);
+    SetQtFileTypeName("krv", "KRV-4-Prüfprogramme");
+    SetQtFileTypeName("krk", "KRV-4-Kalibrierdaten");
 }

@@ -1,0 +1,200 @@
+#include <sys/wait.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/Aenderungen.h"
+#include "app/Krv4Steuerung.h"
+#include "model/Programmverwaltung.h"
+#include "model/Schrittliste.h"
+#include "qt/QtFixture.h"
+#include "storage/Dateifunktionen.h"
+#include "toolkit/qt/Cp1252.h"
+#include "ui/Krv4Steuerung_uir.h"
+#include "ui/qt/Layouts.h"
+
+// The command line: the service switch alone, or one data file to open.
+
+namespace {
+
+struct Lauf {
+    int code = -1;
+    std::string ausgabe;  // standard output and error
+};
+
+// Runs the program itself; bounded by timeout(1).
+Lauf Starte(const std::string& umgebung, const std::vector<std::string>& argumente) {
+    QTemporaryDir dir;
+    std::string ausgabe = dir.filePath(QStringLiteral("ausgabe")).toStdString();
+    // The sanitizer build: fontconfig's own cache is no leak of the program.
+    QFile ausnahmen(dir.filePath(QStringLiteral("lsan")));
+    if (ausnahmen.open(QIODevice::WriteOnly)) ausnahmen.write("leak:libfontconfig.so\n");
+    ausnahmen.close();
+    std::string befehl = "cd '" + dir.path().toStdString() + "' && env " + umgebung + " LSAN_OPTIONS=suppressions='" +
+                         ausnahmen.fileName().toStdString() + "' timeout 60 '" +
+                         std::string(KRV4_BINARY_DIR) + "/krv4steuerung'";
+    for (const std::string& a : argumente) befehl += " '" + a + "'";
+    befehl += " >'" + ausgabe + "' 2>&1 </dev/null";
+    int status = std::system(befehl.c_str());
+    Lauf lauf;
+    lauf.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    QFile f(QString::fromStdString(ausgabe));
+    if (f.open(QIODevice::ReadOnly)) lauf.ausgabe = f.readAll().toStdString();
+    return lauf;
+}
+
+// Notes and closes any modal box that opens while it lives.
+struct PopupWaechter {
+    PopupWaechter() {
+        QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
+                gesehen = true;
+                if (auto* box = qobject_cast<QMessageBox*>(modal)) box->accept();
+            }
+        });
+        timer.start(5);
+    }
+    QTimer timer;
+    bool gesehen = false;
+};
+
+class Aufruf : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        InstallQtToolkit();
+        InstallKrv4QtLook();
+        ProgrammspeicherZuruecksetzen();
+        KopierpufferZuruecksetzen();
+    }
+    void TearDown() override { SetToolkitBackend(nullptr); }
+
+    int Starten(std::vector<std::string> args) {
+        static std::vector<std::string> keep;
+        keep = std::move(args);
+        keep.insert(keep.begin(), "krv4steuerung");
+        std::vector<char*> argv;
+        for (std::string& a : keep) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        return Krv4SteuerungStarten(static_cast<int>(keep.size()), argv.data());
+    }
+
+    // A data file whose third program is named and selected.
+    std::string Datei(const char* name) {
+        Starten({});
+        std::snprintf(gProg[2].name, sizeof gProg[2].name, "%s", "Dichtheit");
+        gProgIndex = 2;
+        Datenblock block;
+        DatenblockErstellen(block);
+        SetToolkitBackend(nullptr);
+        InstallQtToolkit();
+        ProgrammspeicherZuruecksetzen();
+        QFile f(dir.filePath(FromCp1252(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(&block), sizeof block);
+        return f.fileName().toStdString();  // as the system names it: UTF-8
+    }
+
+    QTemporaryDir dir;
+};
+
+std::string Titel() {
+    std::string titel;
+    GetPanelAttribute(panelHandle, ATTR_TITLE, titel);
+    return titel;
+}
+
+TEST_F(Aufruf, AFileOnTheCommandLineIsOpenedAtStart) {
+    std::string pfad = Datei("Prüfung 7.krv");
+    PopupWaechter popup;
+    ASSERT_EQ(Starten({pfad}), 0);
+    EXPECT_FALSE(popup.gesehen);
+    EXPECT_EQ(Titel(), "KRV4 Steuerung - Prüfung 7.krv");
+    int index = -1;
+    GetCtrlIndex(panelHandle, PANEL_PROGRAMMLISTE, index);
+    EXPECT_EQ(index, 2);
+    std::string label;
+    GetLabelFromIndex(panelHandle, PANEL_PROGRAMMLISTE, 2, label);
+    EXPECT_NE(label.find("Dichtheit"), std::string::npos) << label;
+    EXPECT_FALSE(gDatenGeaendert);
+    EXPECT_EQ(FromCp1252(gDateiname), QString::fromStdString(pfad));
+    EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
+}
+
+// The same pop-up as "Öffnen" shows, and the program starts empty.
+TEST_F(Aufruf, AFileThatCannotBeOpenedIsReportedAndTheProgramStartsEmpty) {
+    QFile kurz(dir.filePath(QStringLiteral("kurz.krv")));
+    ASSERT_TRUE(kurz.open(QIODevice::WriteOnly));
+    kurz.write("QVLKRV4TST1 Programme");
+    kurz.close();
+    const struct {
+        std::string argument;
+        const char16_t* meldung;  // part of the pop-up's text
+    } faelle[] = {
+        {dir.filePath(QStringLiteral("fehlt.krv")).toStdString(), u"308"},
+        {kurz.fileName().toStdString(), u"304"},
+        {"-P=SrvModeOpen", u"308"},  // not the switch: a file name
+    };
+    for (auto& f : faelle) {
+        SCOPED_TRACE(f.argument);
+        SetToolkitBackend(nullptr);
+        InstallQtToolkit();
+        QString text;
+        WhenModal([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                text = box->windowTitle() + QLatin1Char(' ') + box->text();
+                box->accept();
+            }
+        });
+        ASSERT_EQ(Starten({f.argument}), 0);
+        EXPECT_TRUE(text.contains(QString::fromUtf16(f.meldung))) << text.toStdString();
+        EXPECT_EQ(Titel(), "KRV4 Steuerung - Unbenannt");
+        EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
+    }
+}
+
+TEST_F(Aufruf, TheServiceSwitchAloneOffersCalibrationAndOpensNothing) {
+    PopupWaechter popup;
+    ASSERT_EQ(Starten({"-p=SrvModeOpen"}), 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(popup.gesehen);
+    EXPECT_TRUE(gKalibrierFlag);
+    EXPECT_TRUE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
+    EXPECT_EQ(Titel(), "KRV4 Steuerung - Unbenannt");
+}
+
+// The program itself: its command line is judged as given, before Qt takes
+// its own options out of it. The window's title shows whether the file was
+// opened (KRV4_SCREENSHOT ends the run once the window is up).
+TEST_F(Aufruf, TheCommandLineIsJudgedBeforeQtTakesItsOptions) {
+    std::string pfad = Datei("auftrag.krv");
+    std::string foto = dir.filePath(QStringLiteral("foto.png")).toStdString();
+    std::string umgebung = "QT_QPA_PLATFORM=offscreen KRV4_SCREENSHOT='" + foto + "'";
+    Lauf allein = Starte(umgebung, {pfad});
+    EXPECT_EQ(allein.code, 0) << allein.ausgabe;
+    EXPECT_NE(allein.ausgabe.find("KRV4 Steuerung - auftrag.krv"), std::string::npos) << allein.ausgabe;
+    Lauf mitQt = Starte(umgebung, {pfad, "-platform", "offscreen"});
+    EXPECT_EQ(mitQt.code, 0) << mitQt.ausgabe;
+    EXPECT_NE(mitQt.ausgabe.find("KRV4 Steuerung - Unbenannt"), std::string::npos) << mitQt.ausgabe;
+}
+
+// Without a display the program says so in German and ends with its failure
+// code (-1), instead of being aborted by Qt.
+TEST(Start, WithoutADisplayEndsWithTheFailureCodeAndAGermanMessage) {
+    Lauf lauf = Starte("-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb", {});
+    EXPECT_EQ(lauf.code, 255) << lauf.ausgabe;
+    // The terminal reads UTF-8, whatever the program's own code page.
+    std::string meldung(reinterpret_cast<const char*>(u8"Die Bedienoberfläche kann nicht starten: keine Anzeige"));
+    EXPECT_NE(lauf.ausgabe.find(meldung), std::string::npos)
+        << lauf.ausgabe;
+    EXPECT_EQ(lauf.ausgabe.find("Aborted"), std::string::npos) << lauf.ausgabe;
+}
+
+}  // namespace
