@@ -4,14 +4,12 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "app/Aenderungen.h"
 #include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
 #include "panels/Direkttest.h"
-#include "platform/Datei.h"
 #include "platform/Zeichensatz.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/Toolkit.h"
@@ -50,7 +48,6 @@ bool IstKalibrierSchalter(int argc, char* argv[]) {
 }
 
 constexpr int kOeffnungsfehler = -308000;
-constexpr int kLesefehler = -304000;
 
 int AufrufDateiLaden(const char* argument) {
     // The system gives the name in UTF-8; the program's paths are code page
@@ -58,21 +55,8 @@ int AufrufDateiLaden(const char* argument) {
     std::error_code fehler;
     std::filesystem::path ganz = std::filesystem::absolute(argument, fehler);
     std::string pfad;
-    if (fehler || !Utf8NachCp1252(ganz.string(), &pfad) || pfad.size() >= sizeof gDateiname) return kOeffnungsfehler;
-
-    int handle = DateiOeffnenZumLesen(pfad.c_str());
-    if (handle < 0) return kOeffnungsfehler;
-    std::vector<unsigned char> daten(kDatenblockGroesse);
-    long gelesen = DateiLesen(handle, daten.data(), daten.size());
-    DateiSchliessen(handle);
-    if (gelesen < static_cast<long>(daten.size())) return kLesefehler;
-    int status = DatenblockUebernehmen(daten.data(), daten.size());
-    if (status != 0) return status;
-
-    DateinameSetzen(pfad.c_str());
-    PaneltitelAktualisieren();
-    AlsGespeichertSetzen();
-    return 0;
+    if (fehler || !Utf8NachCp1252(ganz.string(), &pfad)) return kOeffnungsfehler;
+    return DateiLaden(pfad.c_str());
 }
 
 }  // namespace

@@ -138,9 +138,13 @@ int DateiOeffnen() {
     int ergebnis = FileSelectPopup(verzeichnis.c_str(), kDateimuster, kDateimuster, "Öffnen", VAL_LOAD_BUTTON,
                                    0, 1, 1, 0, pfad);
     if (ergebnis == VAL_NO_FILE_SELECTED) return kNichtGespeichert;
-    if (ergebnis != VAL_EXISTING_FILE_SELECTED || !PfadPasst(pfad)) return kOeffnungsfehler;
+    if (ergebnis != VAL_EXISTING_FILE_SELECTED) return kOeffnungsfehler;
+    return DateiLaden(pfad.c_str());
+}
 
-    int handle = DateiOeffnenZumLesen(pfad.c_str());
+int DateiLaden(const char* pfad) {
+    if (pfad == nullptr || !PfadPasst(pfad)) return kOeffnungsfehler;
+    int handle = DateiOeffnenZumLesen(pfad);
     if (handle < 0) return kOeffnungsfehler;
     Datenblock block;
     long gelesen = DateiLesen(handle, &block, sizeof block);
@@ -150,7 +154,7 @@ int DateiOeffnen() {
     int status = BlockPruefen(block);
     if (status != 0) return status;
 
-    DateinameSetzen(pfad.c_str());
+    DateinameSetzen(pfad);
     PaneltitelAktualisieren();
     AlsGespeichertSetzen();
     BlockUebernehmen(block);

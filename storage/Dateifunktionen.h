@@ -36,6 +36,9 @@ inline constexpr std::size_t kDatenblockGroesse = sizeof(Datenblock);
 int DateiSpeichern(int neuerName);
 // "Öffnen". 0, -6000 cancelled, -308000, -304000, -302000, -303000, -312000.
 int DateiOeffnen();
+// Opens the data file at pfad as "Öffnen" does once a file is chosen: the
+// store, file name, title and saved mark, or nothing changed and the code.
+int DateiLaden(const char* pfad);
 
 // The block of the program store as it is written.
 void DatenblockErstellen(Datenblock& block);

@@ -472,7 +472,7 @@ TEST_F(KalibrierGeraetTest, TheAddressComesFromTheComPanel) {
 
 TEST_F(AppTest, WithoutTheSwitchTheCalibrationPanelCannotBeShown) {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"-p=srvmodeopen"}, {kKalibrierSchalter, "x"}}) {
+         {std::vector<std::string>{}, {"-reverse", kKalibrierSchalter}, {kKalibrierSchalter, "x"}}) {
         ASSERT_EQ(Start(args), 0);
         SetCtrlAttribute(panelHandle, PANEL_KALIBRIERUNG, ATTR_VISIBLE, 1);
         Press(panelHandle, PANEL_KALIBRIERUNG);
