@@ -1,6 +1,7 @@
 # Sourced by the scripts: installs the Debian packages the build and the tests need.
 KRV4_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev qt6-base-dev qt6-svg-dev qt6-translations-l10n
-               libcli11-dev xvfb xauth imagemagick clang libclang-rt-14-dev)
+               libcli11-dev xvfb xauth imagemagick clang libclang-rt-14-dev
+               dpkg-dev desktop-file-utils shared-mime-info)
 
 krv4_install_deps() {
   local missing=()
