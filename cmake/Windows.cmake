@@ -3,8 +3,10 @@
 # Suites that drive POSIX processes, signals or user ids.
 set(krv4_nur_posix_suites e2e editor qt)
 
-# GoogleTest from Debian's sources, built with the cross compiler.
-if(NOT TARGET GTest::gtest)
+# GoogleTest: an installed one (a native Windows build), else Debian's
+# sources built with the cross compiler. Without either, no test suites.
+find_package(GTest QUIET)
+if(NOT TARGET GTest::gtest AND EXISTS /usr/src/googletest/CMakeLists.txt)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -27,6 +29,8 @@ if(NOT CLI11_DIR AND EXISTS /usr/include/CLI/CLI.hpp)
        "endif()\n")
   set(CLI11_DIR ${krv4_cli11} CACHE PATH "" FORCE)
 endif()
+# krv4 needs CLI11; a Windows build without it builds the program alone.
+find_package(CLI11 QUIET)
 
 # localtime_r and friends, as the C library of Linux has them.
 add_compile_definitions(_POSIX_THREAD_SAFE_FUNCTIONS)
