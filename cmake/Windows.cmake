@@ -1,7 +1,7 @@
 # What the Windows build needs beyond the toolchain file.
 
 # Suites that drive POSIX processes, signals or user ids.
-set(krv4_nur_posix_suites e2e editor qt)
+set(krv4_nur_posix_suites com e2e editor kalibrieren qt)
 
 # GoogleTest: an installed one (a native Windows build), else Debian's
 # sources built with the cross compiler. Without either, no test suites.
