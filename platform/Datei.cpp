@@ -1,126 +1,15 @@
 #include "platform/Datei.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <vector>
-
-#include "platform/Zeichensatz.h"
-
-namespace {
-
-std::string Verzeichnis(const std::string& pfad) {
-    std::size_t schraegstrich = pfad.find_last_of('/');
-    if (schraegstrich == std::string::npos) return ".";
-    if (schraegstrich == 0) return "/";
-    return pfad.substr(0, schraegstrich);
-}
-
-std::string Dateiname(const std::string& pfad) {
-    std::size_t schraegstrich = pfad.find_last_of('/');
-    return schraegstrich == std::string::npos ? pfad : pfad.substr(schraegstrich + 1);
-}
-
-// The program's paths are code page 1252 texts; the file system's names are UTF-8.
-std::string Os(const std::string& pfad) { return Cp1252NachUtf8(pfad); }
-
-mode_t NeuerDateimodus() {
-    mode_t maske = umask(0);
-    umask(maske);
-    return 0666 & ~maske;
-}
-
-}  // namespace
-
-int DateiOeffnenZumLesen(const char* pfad) {
+int DateiSicherErsetzen(const char* pfad, const void* daten, std::size_t anzahl) {
     if (pfad == nullptr || *pfad == '\0') return -1;
-    // Non-blocking, so that opening a pipe does not wait for a writer.
-    int fd = ::open(Os(pfad).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return fd;
+    std::string ziel = DateiZiel(pfad);
+    std::string temp;
+    int handle = DateiTemporaerNeben(ziel, temp);
+    if (handle < 0) return -1;
+    bool vollstaendig = DateiSchreiben(handle, daten, anzahl) == static_cast<long>(anzahl) &&
+                        DateiAufPlatteBringen(handle) == 0;
+    if (DateiSchliessen(handle) != 0) vollstaendig = false;
+    if (vollstaendig && DateiErsetzen(temp, ziel) == 0) return 0;
+    DateiEntfernen(temp);
+    return -1;
 }
-
-long DateiLesen(int handle, void* puffer, std::size_t anzahl) {
-    auto* ziel = static_cast<unsigned char*>(puffer);
-    std::size_t gelesen = 0;
-    while (gelesen < anzahl) {
-        ssize_t n = ::read(handle, ziel + gelesen, anzahl - gelesen);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return -1;
-        if (n == 0) break;
-        gelesen += static_cast<std::size_t>(n);
-    }
-    return static_cast<long>(gelesen);
-}
-
-long DateiSchreiben(int handle, const void* puffer, std::size_t anzahl) {
-    const auto* quelle = static_cast<const unsigned char*>(puffer);
-    std::size_t geschrieben = 0;
-    while (geschrieben < anzahl) {
-        ssize_t n = ::write(handle, quelle + geschrieben, anzahl - geschrieben);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        geschrieben += static_cast<std::size_t>(n);
-    }
-    return static_cast<long>(geschrieben);
-}
-
-int DateiAufPlatteBringen(int handle) { return ::fsync(handle) == 0 ? 0 : -1; }
-
-int DateiSchliessen(int handle) { return ::close(handle) == 0 ? 0 : -1; }
-
-std::string DateiZiel(const char* pfad) {
-    std::string ziel = pfad ? pfad : "";
-    struct stat st {};
-    if (::lstat(Os(ziel).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char echt[PATH_MAX];
-        std::string programmPfad;
-        if (::realpath(Os(ziel).c_str(), echt) != nullptr && Utf8NachCp1252(echt, &programmPfad))
-            ziel = programmPfad;
-    }
-    return ziel;
-}
-
-int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad) {
-    std::string muster = Verzeichnis(ziel) + "/." + Dateiname(ziel) + ".XXXXXX";
-    std::string osMuster = Os(muster);
-    std::vector<char> name(osMuster.begin(), osMuster.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return -1;
-    // Only the six ASCII letters of the pattern changed.
-    tempPfad = muster.substr(0, muster.size() - 6) + std::string(name.data() + name.size() - 7, 6);
-    struct stat st {};
-    mode_t modus = ::stat(Os(ziel).c_str(), &st) == 0 ? (st.st_mode & 07777) : NeuerDateimodus();
-    if (::fchmod(fd, modus) != 0) {
-        ::close(fd);
-        ::unlink(name.data());
-        return -1;
-    }
-    return fd;
-}
-
-int DateiErsetzen(const std::string& von, const std::string& ziel) {
-    if (::rename(Os(von).c_str(), Os(ziel).c_str()) != 0) return -1;
-    int verzeichnis = ::open(Os(Verzeichnis(ziel)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (verzeichnis >= 0) {
-        // The new name is in place; a directory that cannot be synced does
-        // not undo it.
-        ::fsync(verzeichnis);
-        ::close(verzeichnis);
-    }
-    return 0;
-}
-
-int DateiEntfernen(const std::string& pfad) { return ::unlink(Os(pfad).c_str()) == 0 ? 0 : -1; }

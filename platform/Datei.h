@@ -14,20 +14,34 @@ int DateiOeffnenZumLesen(const char* pfad);
 // file), -1 on a read error.
 long DateiLesen(int handle, void* puffer, std::size_t anzahl);
 // Writes the whole block; returns the number of bytes written, which is less
-// than anzahl when the disk refused the rest.
+// than anzahl when the disk refused the rest (a full disk or a file-size
+// limit: the limit's signal does not end the program).
 long DateiSchreiben(int handle, const void* puffer, std::size_t anzahl);
 // Pushes what was written to the disk itself. 0 or -1.
 int DateiAufPlatteBringen(int handle);
 int DateiSchliessen(int handle);
 
+// Saving a whole file: replaces the file at pfad by the block so that the
+// old file stays whole until the new one is complete on the disk. The block
+// goes into a new file beside the target, which then takes its name. A
+// symbolic link is followed and stays a link. An existing target that this
+// process may not write (write-protected, a directory, a pipe) is refused
+// before anything is written. The new file keeps the old one's permission
+// bits and, where the process may set them, its owner and group. 0 or -1;
+// on -1 the old file is as it was and no temporary file is left.
+int DateiSicherErsetzen(const char* pfad, const void* daten, std::size_t anzahl);
+
+// The steps DateiSicherErsetzen is made of.
 // The file that a save to this path really replaces: a symbolic link is
 // followed, so that the link stays a link.
 std::string DateiZiel(const char* pfad);
 // Creates a new, empty file beside the target (same directory, so that the
-// final rename cannot cross file systems), with the access mode the target
-// has or a new file would get. Returns its handle and its path, or -1.
+// final rename cannot cross file systems), with the permission bits, owner
+// and group the target has or a new file would get. Refuses (-1) a target
+// that exists but cannot be opened for writing. Returns the handle and the
+// path of the new file, or -1.
 int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad);
-// Replaces ziel by von in one step (rename), then makes the directory entry
-// durable. 0 or -1.
+// Replaces ziel by von in one step, then makes the directory entry durable.
+// 0 or -1.
 int DateiErsetzen(const std::string& von, const std::string& ziel);
 int DateiEntfernen(const std::string& pfad);

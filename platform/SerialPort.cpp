@@ -26,7 +26,7 @@ SerialPort* SerialPortHolen(int port) {
     }
     auto& slot = gSerialPorts[port - 1];
     if (!slot) {
-        slot = std::make_shared<PosixSerialPort>();
+        slot = std::make_shared<SystemSerialPort>();
     }
     return slot.get();
 }

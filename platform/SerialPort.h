@@ -5,7 +5,8 @@
 
 // The serial port operations the device driver relies on, addressed by port
 // number 1 to 6. Each port number is served by one SerialPort implementation:
-// the POSIX termios port unless another one has been installed.
+// the system's port (SystemSerialPort: termios, or the Win32 comm API) unless
+// another one has been installed.
 
 enum : int {
     COM_PARITY_NONE = 0,
@@ -38,6 +39,42 @@ public:
     virtual int readByte() = 0;
 };
 
+#ifdef _WIN32
+// Win32 comm port. Device "comN" is the name in the environment variable
+// KRV4_COMN when set, else \\.\COMN; a fixed name overrides both.
+class Win32SerialPort : public SerialPort {
+public:
+    Win32SerialPort() = default;
+    explicit Win32SerialPort(std::string path);
+    ~Win32SerialPort() override;
+    Win32SerialPort(const Win32SerialPort&) = delete;
+    Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+
+    int open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int inQueue,
+             int outQueue) override;
+    int close() override;
+    int setTimeout(double seconds) override;
+    int flushIn() override;
+    int flushOut() override;
+    int write(const char* buffer, int count) override;
+    int outQueueLength() override;
+    int waitOutQueueEmpty() override;
+    int readByte() override;
+
+    // The name "comN" resolves to (for messages and tests).
+    static std::string DevicePath(const char* deviceName);
+
+private:
+    int applyTimeouts();
+
+    std::string fixedPath_;
+    void* handle_ = nullptr;  // the system's HANDLE, nullptr when closed
+    double timeout_ = 1.0;
+    double secondsPerByte_ = 10.0 / 9600.0;
+};
+using SystemSerialPort = Win32SerialPort;
+
+#else
 // Termios port. Device "comN" is the path in the environment variable
 // KRV4_COMN when set, else /dev/ttyS(N-1); a fixed path overrides both.
 class PosixSerialPort : public SerialPort {
@@ -69,8 +106,11 @@ private:
     double secondsPerByte_ = 10.0 / 9600.0;
 };
 
+using SystemSerialPort = PosixSerialPort;
+#endif
+
 // Installs the implementation behind a port number (1 to 6); nullptr brings
-// back a fresh POSIX port. A replaced implementation is closed first.
+// back a fresh system port. A replaced implementation is closed first.
 void SerialPortSetzen(int port, std::shared_ptr<SerialPort> implementation);
 // The implementation behind a port number, nullptr outside 1 to 6.
 SerialPort* SerialPortHolen(int port);

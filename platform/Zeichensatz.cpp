@@ -82,3 +82,10 @@ bool Utf8NachCp1252(std::string_view text, std::string* ergebnis) {
     *ergebnis = std::move(s);
     return true;
 }
+
+std::u16string Cp1252NachUtf16(std::string_view text) {
+    std::u16string s;
+    s.reserve(text.size());
+    for (char c : text) s += static_cast<char16_t>(Cp1252Zeichen(static_cast<unsigned char>(c)));
+    return s;
+}

@@ -15,3 +15,7 @@ std::string Cp1252NachUtf8(std::string_view text);
 
 // False for invalid UTF-8 or a character code page 1252 does not have.
 bool Utf8NachCp1252(std::string_view text, std::string* ergebnis);
+
+// For the wide file and device names of Windows; every character of the code
+// page lies in the basic plane.
+std::u16string Cp1252NachUtf16(std::string_view text);

@@ -55,19 +55,10 @@ void BlockUebernehmen(const Datenblock& block) {
     ProgrammverwaltungNachDateiLaden();
 }
 
-// The old file stays whole until the new one is complete on the disk: the
-// block goes to a new file beside it, which then takes the old one's name.
+// The old file stays whole until the new one is complete on the disk; a
+// target that may not be written is refused before anything is written.
 int BlockSchreiben(const std::string& pfad, const Datenblock& block) {
-    std::string ziel = DateiZiel(pfad.c_str());
-    std::string temp;
-    int handle = DateiTemporaerNeben(ziel, temp);
-    if (handle < 0) return -1;
-    bool vollstaendig = DateiSchreiben(handle, &block, sizeof block) == static_cast<long>(sizeof block) &&
-                        DateiAufPlatteBringen(handle) == 0;
-    if (DateiSchliessen(handle) != 0) vollstaendig = false;
-    if (vollstaendig && DateiErsetzen(temp, ziel) == 0) return 0;
-    DateiEntfernen(temp);
-    return -1;
+    return DateiSicherErsetzen(pfad.c_str(), &block, sizeof block);
 }
 
 // A path longer than the program can keep would make the next save go elsewhere.

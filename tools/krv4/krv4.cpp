@@ -204,7 +204,7 @@ int main(int argc, char** argv) {
         return Falsch("Spurdatei " + spur + " lässt sich nicht öffnen");
     }
     if (!pfad.empty() || spurDatei) {
-        std::shared_ptr<SerialPort> port = std::make_shared<PosixSerialPort>(pfad);
+        std::shared_ptr<SerialPort> port = std::make_shared<SystemSerialPort>(pfad);
         if (spurDatei) {
             port = std::make_shared<SpurPort>(port, spurDatei);
         }

@@ -1,0 +1,213 @@
+#include <windows.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "platform/SerialPort.h"
+#include "platform/Zeichensatz.h"
+
+// The serial port on the Win32 comm API: synchronous calls whose waits the
+// port's own time-outs bound (COMMTIMEOUTS), so that no call can hang.
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+HANDLE H(void* handle) { return static_cast<HANDLE>(handle); }
+
+}  // namespace
+
+Win32SerialPort::Win32SerialPort(std::string path) : fixedPath_(std::move(path)) {}
+
+Win32SerialPort::~Win32SerialPort() {
+    close();
+}
+
+std::string Win32SerialPort::DevicePath(const char* deviceName) {
+    std::string name = deviceName ? deviceName : "";
+    if (name.size() > 3 && name.compare(0, 3, "com") == 0 &&
+        name.find_first_not_of("0123456789", 3) == std::string::npos && name.size() <= 5) {
+        int n = std::atoi(name.c_str() + 3);
+        std::string var = "KRV4_COM" + std::to_string(n);
+        if (const char* env = std::getenv(var.c_str()); env && *env) {
+            return env;
+        }
+        // The device namespace reaches COM10 and above as well.
+        return "\\\\.\\COM" + std::to_string(n);
+    }
+    return name;
+}
+
+int Win32SerialPort::open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int inQueue,
+                          int outQueue) {
+    close();
+    if (baud <= 0 || dataBits < 5 || dataBits > 8 || (stopBits != 1 && stopBits != 2) ||
+        parity < COM_PARITY_NONE || parity > COM_PARITY_EVEN) {
+        return -1;
+    }
+    std::string path = fixedPath_.empty() ? DevicePath(deviceName) : fixedPath_;
+    if (path.empty()) {
+        return -1;
+    }
+    std::u16string name16 = Cp1252NachUtf16(path);
+    std::wstring name(name16.begin(), name16.end());
+    HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    if (inQueue > 0 && outQueue > 0) {
+        SetupComm(h, static_cast<DWORD>(inQueue), static_cast<DWORD>(outQueue));  // a wish only
+    }
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(h, &dcb);
+    dcb.BaudRate = static_cast<DWORD>(baud);
+    dcb.ByteSize = static_cast<BYTE>(dataBits);
+    dcb.Parity = parity == COM_PARITY_ODD ? ODDPARITY : parity == COM_PARITY_EVEN ? EVENPARITY : NOPARITY;
+    dcb.StopBits = stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = parity != COM_PARITY_NONE;
+    // No handshake of either kind; the modem lines stay raised for adapters
+    // that draw power from them.
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    if (!SetCommState(h, &dcb)) {
+        CloseHandle(h);
+        return -1;
+    }
+    PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
+    handle_ = h;
+    int bits = 1 + dataBits + (parity != COM_PARITY_NONE ? 1 : 0) + stopBits;
+    secondsPerByte_ = static_cast<double>(bits) / static_cast<double>(baud);
+    if (applyTimeouts() != 0) {
+        close();
+        return -1;
+    }
+    return 0;
+}
+
+int Win32SerialPort::applyTimeouts() {
+    // A read of one byte returns when the byte is there or after the
+    // time-out; a write takes at most twice its time on the line plus a second.
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = 0;
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = static_cast<DWORD>(std::lround(timeout_ * 1000.0));
+    if (t.ReadTotalTimeoutConstant == 0) {
+        // Zero everywhere would mean "wait for ever"; this means "return at once".
+        t.ReadIntervalTimeout = MAXDWORD;
+    }
+    t.WriteTotalTimeoutMultiplier = static_cast<DWORD>(std::ceil(2000.0 * secondsPerByte_));
+    t.WriteTotalTimeoutConstant = 1000;
+    return SetCommTimeouts(H(handle_), &t) ? 0 : -1;
+}
+
+int Win32SerialPort::close() {
+    if (!handle_) {
+        return -1;
+    }
+    BOOL ok = CloseHandle(H(handle_));
+    handle_ = nullptr;
+    return ok ? 0 : -1;
+}
+
+int Win32SerialPort::setTimeout(double seconds) {
+    if (!handle_ || !std::isfinite(seconds) || seconds < 0.0 || seconds > 3600.0) {
+        return -1;
+    }
+    timeout_ = seconds;
+    return applyTimeouts();
+}
+
+int Win32SerialPort::flushIn() {
+    return handle_ && PurgeComm(H(handle_), PURGE_RXABORT | PURGE_RXCLEAR) ? 0 : -1;
+}
+
+int Win32SerialPort::flushOut() {
+    if (!handle_) {
+        return -1;
+    }
+    // Nothing waiting, nothing to discard (as on the termios port).
+    if (outQueueLength() == 0) {
+        return 0;
+    }
+    return PurgeComm(H(handle_), PURGE_TXABORT | PURGE_TXCLEAR) ? 0 : -1;
+}
+
+int Win32SerialPort::write(const char* buffer, int count) {
+    if (!handle_) {
+        return -1;
+    }
+    DWORD n = 0;
+    if (!WriteFile(H(handle_), buffer, static_cast<DWORD>(count), &n, nullptr)) {
+        // A line error stops the port until it is cleared; the bytes taken count.
+        DWORD fehler = 0;
+        ClearCommError(H(handle_), &fehler, nullptr);
+        return n > 0 ? static_cast<int>(n) : -1;
+    }
+    return static_cast<int>(n);
+}
+
+int Win32SerialPort::outQueueLength() {
+    DWORD fehler = 0;
+    COMSTAT stand{};
+    if (!handle_ || !ClearCommError(H(handle_), &fehler, &stand)) {
+        return -1;
+    }
+    return static_cast<int>(stand.cbOutQue);
+}
+
+int Win32SerialPort::waitOutQueueEmpty() {
+    int queued = outQueueLength();
+    if (queued <= 0) {
+        return queued;
+    }
+    // Twice the time the queued bytes need on the line, plus half a second
+    // for adapters that report their own buffers late.
+    auto wireTime = [this](int bytes) {
+        return std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(bytes * secondsPerByte_));
+    };
+    const auto deadline = Clock::now() + 2 * wireTime(queued) + std::chrono::milliseconds(500);
+    for (;;) {
+        auto now = Clock::now();
+        if (now >= deadline) {
+            return -2;
+        }
+        auto nap = wireTime(queued);
+        if (nap > deadline - now) {
+            nap = deadline - now;
+        }
+        std::this_thread::sleep_for(nap);
+        queued = outQueueLength();
+        if (queued <= 0) {
+            return queued;
+        }
+    }
+}
+
+int Win32SerialPort::readByte() {
+    if (!handle_) {
+        return COM_READ_FAILED;
+    }
+    unsigned char b = 0;
+    DWORD n = 0;
+    if (!ReadFile(H(handle_), &b, 1, &n, nullptr)) {
+        DWORD fehler = 0;
+        ClearCommError(H(handle_), &fehler, nullptr);
+        return COM_READ_FAILED;
+    }
+    return n == 1 ? b : COM_READ_TIMEOUT;
+}

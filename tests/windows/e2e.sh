@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# krv4.exe under Wine against krv4sim: Wine's COM1 is the simulator's
+# pseudo-terminal (registry HKLM\Software\Wine\Ports, from which Wine's mount
+# manager makes dosdevices/com1). Needs WINEPREFIX set to a prefix of its own.
+#   e2e.sh KRV4SIM KRV4_EXE
+set -uo pipefail
+sim=$1
+exe=$2
+: "${WINEPREFIX:?WINEPREFIX fehlt}"
+arbeit=$(mktemp -d)
+sim_pid=
+aufraeumen() {
+  [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  rm -rf "$arbeit"
+}
+trap 'aufraeumen; wineserver -k 2>/dev/null' EXIT
+hier=$(cd "$(dirname "$0")" && pwd)
+fehler=0
+falsch() { echo "FEHLER: $*" >&2; fehler=1; }
+
+# Wine sets the line with the C library's tcsetattr(), which refuses 7O1 on
+# a pseudo-terminal (see ptyleitung.c).
+cc -shared -fPIC -O2 -o "$arbeit/ptyleitung.so" "$hier/ptyleitung.c" ||
+  { echo "FEHLER: ptyleitung.c lässt sich nicht übersetzen" >&2; exit 1; }
+
+# Address 1 answers; address 2 is nobody.
+"$sim" --addresses 1 --path-file "$arbeit/leitung" >"$arbeit/sim.out" 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do [[ -s $arbeit/leitung ]] && break; sleep 0.05; done
+leitung=$(cat "$arbeit/leitung" 2>/dev/null)
+[[ -n $leitung ]] || { echo "FEHLER: krv4sim meldet keine Leitung" >&2; exit 1; }
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$leitung" /f >/dev/null 2>&1 ||
+  { echo "FEHLER: COM1 lässt sich in Wine nicht eintragen" >&2; exit 1; }
+# The mount manager reads the ports when Wine starts: a fresh start, and the
+# link itself for the meantime. The server then stays for the runs below.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+ln -sfn "$leitung" "$WINEPREFIX/dosdevices/com1"
+wineserver -p 30 >/dev/null 2>&1
+# Wine's own services start with the first program; they keep its output
+# open, so that first program is a quiet one.
+wine reg query 'HKLM\Software\Wine\Ports' </dev/null >/dev/null 2>&1
+
+# Runs krv4.exe; its output in $ausgabe, exit code in $rc, wall time in $dauer.
+krv4() {
+  local start ende
+  start=$(date +%s.%N)
+  LD_PRELOAD=$arbeit/ptyleitung.so wine "$exe" --com 1 "$@" </dev/null >"$arbeit/aus" 2>&1
+  rc=$?
+  ausgabe=$(tr -d '\r' <"$arbeit/aus")
+  ende=$(date +%s.%N)
+  dauer=$(awk -v a="$start" -v b="$ende" 'BEGIN { printf "%.2f", b - a }')
+}
+
+krv4 id
+echo "id: $ausgabe (Exit $rc, ${dauer} s)"
+[[ $rc -eq 0 && $ausgabe == "QVLKRV4-TST1-1000" ]] || falsch "Kennung: $ausgabe"
+
+for paar in "spannung 12.5 12.500" "impulszyklen 65536 65536" "relaisgruppe1 0x1a0000 001A0000"; do
+  read -r name wert erwartet <<<"$paar"
+  krv4 set "$name" "$wert"
+  [[ $rc -eq 0 && -z $ausgabe ]] || falsch "set $name $wert: $ausgabe (Exit $rc)"
+  krv4 get "$name"
+  echo "set/get $name $wert: $ausgabe (Exit $rc)"
+  [[ $rc -eq 0 && $ausgabe == "$erwartet" ]] || falsch "get $name: $ausgabe statt $erwartet"
+done
+
+# The silent address: the time from the command on the line to the
+# time-out, as the tool's own trace sees it inside Windows.
+spur=$arbeit/spur.txt
+krv4 --address 2 --trace "$spur" id
+echo "stumme Adresse: $ausgabe (Exit $rc, ${dauer} s)"
+[[ $rc -eq 1 && $ausgabe == *"#403012"* ]] || falsch "stumme Adresse: $ausgabe (Exit $rc)"
+gesendet=$(grep -m1 ' -> ' "$spur" | cut -d' ' -f2)
+zeitueber=$(grep -m1 ' <- (keine Antwort)' "$spur" | cut -d' ' -f2)
+if [[ -z $gesendet || -z $zeitueber ]]; then
+  falsch "Spur unvollständig: $(cat "$spur")"
+else
+  warten=$(awk -v a="$gesendet" -v b="$zeitueber" 'BEGIN {
+    split(a, x, ":"); split(b, y, ":")
+    printf "%.3f", (y[1] * 3600 + y[2] * 60 + y[3]) - (x[1] * 3600 + x[2] * 60 + x[3]) }')
+  echo "Zeitüberschreitung nach $warten s"
+  awk -v w="$warten" 'BEGIN { exit !(w >= 0.99 && w <= 1.15) }' || falsch "Zeitüberschreitung nach $warten s statt 1,0 s"
+fi
+exit $fehler
