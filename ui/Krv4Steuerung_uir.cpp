@@ -65,9 +65,9 @@ constexpr ControlDef Field(int id, const char* name, const char* label, const ch
             .initialText = text, .indicator = indicator, .callback = cb};
 }
 
-constexpr ControlDef Led(int id, const char* name, const char* label, bool dimmed = false) {
+constexpr ControlDef Led(int id, const char* name, const char* label, bool dimmed = false, int onColor = 0xFF0000) {
     return {.id = id, .name = name, .kind = CtrlKind::Led, .label = label, .type = ValueType::Int,
-            .dimmed = dimmed};
+            .dimmed = dimmed, .onColor = onColor};
 }
 
 constexpr ControlDef Toggle(int id, const char* name, const char* offText, const char* onText,
@@ -233,11 +233,11 @@ const ControlDef kComControls[] = {
     Command(ID(COMPANEL, STOPP), "Stopp", StartStopp_Callback),
     Toggle(ID(COMPANEL, STATUSABFRAGE), "Statusabfrage einschalten", "Statusabfrage ausschalten",
            Statusabfrage_Callback),
-    Led(ID(COMPANEL, LEDSTATUS0), "Prüfung läuft", true),
-    Led(ID(COMPANEL, LEDSTATUS1), "bestanden", true),
-    Led(ID(COMPANEL, LEDSTATUS2), "nicht bestanden", true),
-    Led(ID(COMPANEL, LEDSTATUS3), "abgebrochen", true),
-    Led(ID(COMPANEL, LEDSTATUS6), "Direktbetrieb", true),
+    Led(ID(COMPANEL, LEDSTATUS0), "Prüfung läuft", true, 0xFFD000),
+    Led(ID(COMPANEL, LEDSTATUS1), "bestanden", true, 0x00FF00),
+    Led(ID(COMPANEL, LEDSTATUS2), "nicht bestanden", true, 0xFF0000),
+    Led(ID(COMPANEL, LEDSTATUS3), "abgebrochen", true, 0xFF8000),
+    Led(ID(COMPANEL, LEDSTATUS6), "Direktbetrieb", true, 0x00A0FF),
     {.id = COMPANEL_STATUSTIMER, .name = "STATUSTIMER", .kind = CtrlKind::Timer, .callback = Statustimer_Callback,
      .interval = 0.5},
     PortPicture(ID(COMPANEL, PICTURERING), ComPicture_Callback),
