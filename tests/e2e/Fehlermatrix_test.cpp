@@ -221,7 +221,31 @@ void PcStoreAnders() {
 
 bool VomGeraet(int i) { return std::strcmp(gProg[i].name, ("Programm " + std::to_string(i + 1)).c_str()) == 0; }
 
-void Lesen(Fehlermatrix& t, int wahl, int fehlerProgramm, int code) {
+void FehlerhafteDaten(Fehlermatrix& t, const char* format, int programm) {
+    char text[96];
+    std::snprintf(text, sizeof text, format, programm + 1);
+    ASSERT_FALSE(t.ui->Shown().empty());
+    EXPECT_EQ(t.ui->Shown().back().title, "KRV-4: Fehlerhafte Daten");
+    EXPECT_EQ(t.ui->Shown().back().message, text);
+}
+const char* const kImpulsauszeit = "Fehler in Programm %d Schritt 1:\nImpulsauszeit (65536) ist ungültig";
+const char* const kAnzahl = "Fehler in Programm %d:\nAnzahl Prüfschritte (17) ist ungültig";
+
+void Vergleichen(Fehlermatrix& t, Fehler f, int code) {
+    Programm vorher[kAnzahlProgramme];
+    std::memcpy(vorher, gProg, sizeof vorher);
+    const bool unterschied = f == Bereich && code == 0;
+    EXPECT_EQ(t.Uebertragung(PANEL_GERAETVERGLEICHEN, 1, code == 0 || code == -786000, unterschied), code);
+    EXPECT_EQ(std::memcmp(vorher, gProg, sizeof vorher), 0) << "a compare changed the store";
+    if (code == 0) {
+        ASSERT_FALSE(t.ui->Shown().empty());
+        EXPECT_EQ(t.ui->Shown().back().message, unterschied ? "Vergleich nicht erfolgreich" : "Vergleich erfolgreich");
+    }
+    if (code == -786000) FehlerhafteDaten(t, kAnzahl, 0);
+}
+
+// meldung: the text of the check that refuses the out-of-range value.
+void Lesen(Fehlermatrix& t, int wahl, int fehlerProgramm, int code, const char* meldung) {
     PcStoreAnders();
     Pruefschritt arbeit[kMaxPruefschritte];
     std::memcpy(arbeit, gPruefschritte, sizeof arbeit);
@@ -240,12 +264,7 @@ void Lesen(Fehlermatrix& t, int wahl, int fehlerProgramm, int code) {
             << "the editor does not show the program read";
     }
     if (code == -786000) {
-        char text[96];
-        std::snprintf(text, sizeof text, "Fehler in Programm %d Schritt 1:\nImpulsauszeit (65536) ist ungültig",
-                      fehlerProgramm + 1);
-        ASSERT_FALSE(t.ui->Shown().empty());
-        EXPECT_EQ(t.ui->Shown().back().title, "KRV-4: Fehlerhafte Daten");
-        EXPECT_EQ(t.ui->Shown().back().message, text);
+        FehlerhafteDaten(t, meldung, fehlerProgramm);
     }
 }
 
@@ -322,22 +341,16 @@ const Vorgang kVorgaenge[] = {
     {"SchreibenAlle", "W3W", 1, 34, kParameterSchreiben, false,
      [](Fehlermatrix& t, Fehler, int code) { Schreiben(t, 2, code); }},
     {"LesenAktuelles", "W3R", 0, 14, kSchrittLesen, false,
-     [](Fehlermatrix& t, Fehler, int code) { Lesen(t, 1, 0, code); }},
+     [](Fehlermatrix& t, Fehler, int code) { Lesen(t, 1, 0, code, kImpulsauszeit); }},
+    {"LesenKopf", "A1R", 0, 2, kSchrittLesen, false,
+     [](Fehlermatrix& t, Fehler, int code) { Lesen(t, 1, 0, code, kAnzahl); }},
     {"LesenAlle", "W3R", 1, 32, kSchrittLesen, false,
-     [](Fehlermatrix& t, Fehler, int code) { Lesen(t, 2, 1, code); }},
+     [](Fehlermatrix& t, Fehler, int code) { Lesen(t, 2, 1, code, kImpulsauszeit); }},
     {"Vergleichen", "W3R", 0, 14, kVergleichen, false,
-     [](Fehlermatrix& t, Fehler f, int code) {
-         Programm vorher[kAnzahlProgramme];
-         std::memcpy(vorher, gProg, sizeof vorher);
-         const bool unterschied = f == Bereich;
-         EXPECT_EQ(t.Uebertragung(PANEL_GERAETVERGLEICHEN, 1, code == 0, unterschied), code);
-         EXPECT_EQ(std::memcmp(vorher, gProg, sizeof vorher), 0) << "a compare changed the store";
-         if (code == 0) {
-             ASSERT_FALSE(t.ui->Shown().empty());
-             EXPECT_EQ(t.ui->Shown().back().message,
-                       unterschied ? "Vergleich nicht erfolgreich" : "Vergleich erfolgreich");
-         }
-     }},
+     [](Fehlermatrix& t, Fehler f, int code) { Vergleichen(t, f, code); }},
+    // The step count: a value past 10 is refused before any step is asked for.
+    {"VergleichenKopf", "A1R", 0, 2, kSchrittLesen, false,
+     [](Fehlermatrix& t, Fehler f, int code) { Vergleichen(t, f, code); }},
     {"DirekttestEin", "DF3", 0, 0, kFunktion, false,
      [](Fehlermatrix&, Fehler, int code) {
          Toggle(panelHandle, PANEL_DIREKTTEST);
