@@ -29,13 +29,19 @@ inline constexpr char kAdressen[] = "123456789abcdef";
     std::abort();
 }
 
-// A fresh, opened port 1 that answers the next command with the bytes.
-inline std::shared_ptr<MemorySerialPort> PortMitAntwort(std::string_view antwort) {
-    auto port = std::make_shared<MemorySerialPort>();
-    SerialPortSetzen(1, port);
+// Port 1, in the state of a fresh in-memory port just opened, that answers
+// the next command with the bytes. One port for all runs: installing a new
+// one each time would cost more than the exchange under test.
+inline MemorySerialPort* PortMitAntwort(std::string_view antwort) {
+    static const std::shared_ptr<MemorySerialPort> port = [] {
+        auto p = std::make_shared<MemorySerialPort>();
+        SerialPortSetzen(1, p);
+        return p;
+    }();
+    *port = MemorySerialPort();
     if (QVLKRV4_Open(1, 9600) != 0 || QVLKRV4_Timeout(1, 1.0) != 0) Fund("port", "could not open port 1");
     port->replyOnWrite(antwort);
-    return port;
+    return port.get();
 }
 
 // The codes a command gives at its answer byte.
