@@ -37,9 +37,9 @@ TEST(SimBefehle, FreshDeviceAnswersEveryReadWithItsDefaults) {
         {"#1K1R\r", ACK + "#1K1R00000000\r"},
         {"#1K2R\r", ACK + "#1K2R00000000\r"},
         {"#1B1R\r", ACK + "#1B1R00\r"},
-        {"#1W1R\r", ACK + "#1W1R0\r"},
+        {"#1W1R\r", ACK + "#1W1R1\r"},
         {"#1W2R\r", ACK + "#1W2R0\r"},
-        {"#1W3R\r", ACK + "#1W3R0\r"},
+        {"#1W3R\r", ACK + "#1W3R100\r"},
         {"#1V1R\r", ACK + "#1V1R0.000\r"},
         {"#1C1R\r", ACK + "#1C1R0.000\r"},
         // Calibration: gains 1, offsets 0.
