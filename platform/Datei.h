@@ -23,6 +23,10 @@ int DateiSchliessen(int handle);
 // Whether anything (a file, a folder, even a link that leads nowhere) has
 // this name.
 bool DateiVorhanden(const char* pfad);
+// A file name as the system hands it to the program (on the command line)
+// made whole, as the program's path: a code page 1252 text, so that a later
+// save finds the same file. False when the name cannot be made one.
+bool DateiAbsoluterPfad(const char* argument, std::string* pfad);
 
 // Saving a whole file: replaces the file at pfad by the block so that the
 // old file stays whole until the new one is complete on the disk. The block

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/Zeichensatz.h"
@@ -107,6 +109,14 @@ long DateiSchreiben(int handle, const void* puffer, std::size_t anzahl) {
 int DateiAufPlatteBringen(int handle) { return ::fsync(handle) == 0 ? 0 : -1; }
 
 int DateiSchliessen(int handle) { return ::close(handle) == 0 ? 0 : -1; }
+
+bool DateiAbsoluterPfad(const char* argument, std::string* pfad) {
+    if (argument == nullptr || *argument == '\0' || pfad == nullptr) return false;
+    // The system's names are UTF-8.
+    std::error_code fehler;
+    std::filesystem::path ganz = std::filesystem::absolute(argument, fehler);
+    return !fehler && Utf8NachCp1252(ganz.string(), pfad);
+}
 
 bool DateiVorhanden(const char* pfad) {
     struct stat st {};

@@ -117,6 +117,30 @@ int DateiSchliessen(int handle) {
     return h != INVALID_HANDLE_VALUE && CloseHandle(h) ? 0 : -1;
 }
 
+bool DateiAbsoluterPfad(const char* argument, std::string* pfad) {
+    if (argument == nullptr || *argument == '\0' || pfad == nullptr) return false;
+    // The command line comes in the system's ANSI code page; the whole name
+    // goes through UTF-16 and UTF-8 to the program's code page.
+    int laenge = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, argument, -1, nullptr, 0);
+    if (laenge <= 0) return false;
+    std::wstring breit(static_cast<std::size_t>(laenge), L'\0');
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, argument, -1, breit.data(), laenge) <= 0) return false;
+    DWORD ganzLaenge = GetFullPathNameW(breit.c_str(), 0, nullptr, nullptr);
+    if (ganzLaenge == 0) return false;
+    std::wstring ganz(ganzLaenge, L'\0');
+    ganzLaenge = GetFullPathNameW(breit.c_str(), ganzLaenge, ganz.data(), nullptr);
+    if (ganzLaenge == 0 || ganzLaenge >= ganz.size()) return false;
+    ganz.resize(ganzLaenge);
+    int utf8Laenge = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ganz.data(), static_cast<int>(ganz.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    if (utf8Laenge <= 0) return false;
+    std::string utf8(static_cast<std::size_t>(utf8Laenge), '\0');
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ganz.data(), static_cast<int>(ganz.size()), utf8.data(),
+                            utf8Laenge, nullptr, nullptr) <= 0)
+        return false;
+    return Utf8NachCp1252(utf8, pfad);
+}
+
 bool DateiVorhanden(const char* pfad) {
     return pfad != nullptr && *pfad != '\0' && GetFileAttributesW(Os(pfad).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
