@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "app/Aenderungen.h"
@@ -10,7 +9,7 @@
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
 #include "panels/Direkttest.h"
-#include "platform/Zeichensatz.h"
+#include "platform/Datei.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -50,12 +49,9 @@ bool IstKalibrierSchalter(int argc, char* argv[]) {
 constexpr int kOeffnungsfehler = -308000;
 
 int AufrufDateiLaden(const char* argument) {
-    // The system gives the name in UTF-8; the program's paths are code page
-    // 1252 texts, whole, so that "Speichern" later finds the same file.
-    std::error_code fehler;
-    std::filesystem::path ganz = std::filesystem::absolute(argument, fehler);
+    // The whole path, so that "Speichern" later finds the same file.
     std::string pfad;
-    if (fehler || !Utf8NachCp1252(ganz.string(), &pfad)) return kOeffnungsfehler;
+    if (!DateiAbsoluterPfad(argument, &pfad)) return kOeffnungsfehler;
     return DateiLaden(pfad.c_str());
 }
 

@@ -1,18 +1,14 @@
 #include "panels/Kalibrieren.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "app/Krv4Steuerung.h"
 #include "device/qvlkrv4.h"
 #include "errors/QVL_errorV3.h"
 #include "panels/Com.h"
 #include "platform/Datei.h"
-#include "platform/Zeichensatz.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
@@ -40,18 +36,6 @@ char Geraeteadresse() {
     int adresse = '1';
     GetCtrlVal(comPanelHandle, COMPANEL_ADRESSE, adresse);
     return static_cast<char>(adresse);
-}
-
-// An existing file that may not be written keeps its content: the rename of
-// the safe save would replace it regardless of its own protection.
-bool Schreibgeschuetzt(const std::string& ziel) {
-    std::string pfad = Cp1252NachUtf8(ziel);
-    std::error_code fehler;
-    if (!std::filesystem::exists(pfad, fehler)) return false;
-    std::FILE* datei = std::fopen(pfad.c_str(), "r+b");
-    if (datei == nullptr) return true;
-    std::fclose(datei);
-    return false;
 }
 
 // The caption of a calculator result says what a field cannot show.
@@ -138,18 +122,11 @@ int KalibrierdateiLesen(const char* pfad, Kalibrierwerte& werte) {
 int KalibrierdateiSchreiben(const char* pfad, const Kalibrierwerte& werte) {
     if (pfad == nullptr || *pfad == '\0') return kAnlegefehler;
     if (!AlleEndlich(werte)) return kSchreibfehler;
-    std::string ziel = DateiZiel(pfad);
-    if (Schreibgeschuetzt(ziel)) return kAnlegefehler;
-    // The old file stays whole until the new one is complete on the disk.
-    std::string temp;
-    int handle = DateiTemporaerNeben(ziel, temp);
-    if (handle < 0) return kAnlegefehler;
-    bool vollstaendig = DateiSchreiben(handle, &werte, sizeof werte) == static_cast<long>(sizeof werte) &&
-                        DateiAufPlatteBringen(handle) == 0;
-    if (DateiSchliessen(handle) != 0) vollstaendig = false;
-    if (vollstaendig && DateiErsetzen(temp, ziel) == 0) return 0;
-    DateiEntfernen(temp);
-    return kSchreibfehler;
+    // The old file stays whole until the new one is complete on the disk; a
+    // write-protected one is not replaced at all.
+    DateiFehler fehler = DateiFehler::keiner;
+    if (DateiSicherErsetzen(pfad, &werte, sizeof werte, nullptr, &fehler) == 0) return 0;
+    return fehler == DateiFehler::schreiben ? kSchreibfehler : kAnlegefehler;
 }
 
 int KalibrierwerteVomGeraetLesen(int port, char adresse, Kalibrierwerte& werte) {

@@ -20,6 +20,13 @@ long DateiSchreiben(int handle, const void* puffer, std::size_t anzahl);
 // Pushes what was written to the disk itself. 0 or -1.
 int DateiAufPlatteBringen(int handle);
 int DateiSchliessen(int handle);
+// Whether anything (a file, a folder, even a link that leads nowhere) has
+// this name.
+bool DateiVorhanden(const char* pfad);
+// A file name as the system hands it to the program (on the command line)
+// made whole, as the program's path: a code page 1252 text, so that a later
+// save finds the same file. False when the name cannot be made one.
+bool DateiAbsoluterPfad(const char* argument, std::string* pfad);
 
 // Saving a whole file: replaces the file at pfad by the block so that the
 // old file stays whole until the new one is complete on the disk. The block
@@ -29,7 +36,19 @@ int DateiSchliessen(int handle);
 // before anything is written. The new file keeps the old one's permission
 // bits and, where the process may set them, its owner and group. 0 or -1;
 // on -1 the old file is as it was and no temporary file is left.
-int DateiSicherErsetzen(const char* pfad, const void* daten, std::size_t anzahl);
+// tempMuster names the new file when the caller's files have always used a
+// name of their own: "%d" in it stands for the first free number from 0 to
+// 999 (e.g. "ini$$%d.TMP"); an existing file of that name is never touched.
+// Without it the name is one of the system's. fehler, if given, says why a
+// save failed.
+enum class DateiFehler {
+    keiner,
+    zielGesperrt,   // the existing target may not be written; nothing was created
+    nichtAngelegt,  // no new file could be created beside the target
+    schreiben,      // writing, syncing or the replacement failed
+};
+int DateiSicherErsetzen(const char* pfad, const void* daten, std::size_t anzahl, const char* tempMuster = nullptr,
+                        DateiFehler* fehler = nullptr);
 
 // The steps DateiSicherErsetzen is made of.
 // The file that a save to this path really replaces: a symbolic link is
@@ -39,8 +58,12 @@ std::string DateiZiel(const char* pfad);
 // final rename cannot cross file systems), with the permission bits, owner
 // and group the target has or a new file would get. Refuses (-1) a target
 // that exists but cannot be opened for writing. Returns the handle and the
-// path of the new file, or -1.
-int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad);
+// path of the new file, or -1 with the reason in fehler (zielGesperrt or
+// nichtAngelegt). tempMuster as for DateiSicherErsetzen.
+int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad, const char* tempMuster = nullptr,
+                        DateiFehler* fehler = nullptr);
+// The name a temporary-file pattern gives for number n ("%d" replaced).
+std::string DateiMusterName(const char* tempMuster, int n);
 // Replaces ziel by von in one step, then makes the directory entry durable.
 // 0 or -1.
 int DateiErsetzen(const std::string& von, const std::string& ziel);

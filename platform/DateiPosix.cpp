@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/Zeichensatz.h"
@@ -108,6 +110,19 @@ int DateiAufPlatteBringen(int handle) { return ::fsync(handle) == 0 ? 0 : -1; }
 
 int DateiSchliessen(int handle) { return ::close(handle) == 0 ? 0 : -1; }
 
+bool DateiAbsoluterPfad(const char* argument, std::string* pfad) {
+    if (argument == nullptr || *argument == '\0' || pfad == nullptr) return false;
+    // The system's names are UTF-8.
+    std::error_code fehler;
+    std::filesystem::path ganz = std::filesystem::absolute(argument, fehler);
+    return !fehler && Utf8NachCp1252(ganz.string(), pfad);
+}
+
+bool DateiVorhanden(const char* pfad) {
+    struct stat st {};
+    return pfad != nullptr && *pfad != '\0' && ::lstat(Os(pfad).c_str(), &st) == 0;
+}
+
 std::string DateiZiel(const char* pfad) {
     std::string ziel = pfad ? pfad : "";
     struct stat st {};
@@ -120,10 +135,13 @@ std::string DateiZiel(const char* pfad) {
     return ziel;
 }
 
-int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad) {
+int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad, const char* tempMuster, DateiFehler* fehler) {
+    DateiFehler grund = DateiFehler::keiner;
+    if (fehler == nullptr) fehler = &grund;
     // An existing target must be one this process may write, as if it were
     // overwritten in place: the rename alone would also replace a
     // write-protected file. Non-blocking, so that a pipe does not wait for a reader.
+    *fehler = DateiFehler::zielGesperrt;
     struct stat st {};
     bool vorhanden = false;
     int alt = ::open(Os(ziel).c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -135,14 +153,26 @@ int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad) {
         return -1;
     }
 
-    std::string muster = Verzeichnis(ziel) + "/." + Dateiname(ziel) + ".XXXXXX";
-    std::string osMuster = Os(muster);
-    std::vector<char> name(osMuster.begin(), osMuster.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return -1;
-    // Only the six ASCII letters of the pattern changed.
-    tempPfad = muster.substr(0, muster.size() - 6) + std::string(name.data() + name.size() - 7, 6);
+    *fehler = DateiFehler::nichtAngelegt;
+    int fd = -1;
+    if (tempMuster != nullptr) {
+        // The caller's own names: the first that does not exist yet.
+        for (int n = 0; n <= 999 && fd < 0; ++n) {
+            tempPfad = Verzeichnis(ziel) + "/" + DateiMusterName(tempMuster, n);
+            fd = ::open(Os(tempPfad).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0600);
+            if (fd < 0 && errno != EEXIST) return -1;
+        }
+        if (fd < 0) return -1;
+    } else {
+        std::string muster = Verzeichnis(ziel) + "/." + Dateiname(ziel) + ".XXXXXX";
+        std::string osMuster = Os(muster);
+        std::vector<char> name(osMuster.begin(), osMuster.end());
+        name.push_back('\0');
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0) return -1;
+        // Only the six ASCII letters of the pattern changed.
+        tempPfad = muster.substr(0, muster.size() - 6) + std::string(name.data() + name.size() - 7, 6);
+    }
     if (vorhanden) {
         // Owner and group where this process may give them (the super-user,
         // or a group the owner belongs to); before the mode, since a change
@@ -152,9 +182,10 @@ int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad) {
     mode_t modus = vorhanden ? (st.st_mode & 07777) : NeuerDateimodus();
     if (::fchmod(fd, modus) != 0) {
         ::close(fd);
-        ::unlink(name.data());
+        ::unlink(Os(tempPfad).c_str());
         return -1;
     }
+    *fehler = DateiFehler::keiner;
     return fd;
 }
 

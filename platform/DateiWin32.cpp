@@ -117,21 +117,56 @@ int DateiSchliessen(int handle) {
     return h != INVALID_HANDLE_VALUE && CloseHandle(h) ? 0 : -1;
 }
 
+bool DateiAbsoluterPfad(const char* argument, std::string* pfad) {
+    if (argument == nullptr || *argument == '\0' || pfad == nullptr) return false;
+    // The command line comes in the system's ANSI code page; the whole name
+    // goes through UTF-16 and UTF-8 to the program's code page.
+    int laenge = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, argument, -1, nullptr, 0);
+    if (laenge <= 0) return false;
+    std::wstring breit(static_cast<std::size_t>(laenge), L'\0');
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, argument, -1, breit.data(), laenge) <= 0) return false;
+    DWORD ganzLaenge = GetFullPathNameW(breit.c_str(), 0, nullptr, nullptr);
+    if (ganzLaenge == 0) return false;
+    std::wstring ganz(ganzLaenge, L'\0');
+    ganzLaenge = GetFullPathNameW(breit.c_str(), ganzLaenge, ganz.data(), nullptr);
+    if (ganzLaenge == 0 || ganzLaenge >= ganz.size()) return false;
+    ganz.resize(ganzLaenge);
+    int utf8Laenge = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ganz.data(), static_cast<int>(ganz.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    if (utf8Laenge <= 0) return false;
+    std::string utf8(static_cast<std::size_t>(utf8Laenge), '\0');
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ganz.data(), static_cast<int>(ganz.size()), utf8.data(),
+                            utf8Laenge, nullptr, nullptr) <= 0)
+        return false;
+    return Utf8NachCp1252(utf8, pfad);
+}
+
+bool DateiVorhanden(const char* pfad) {
+    return pfad != nullptr && *pfad != '\0' && GetFileAttributesW(Os(pfad).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 // Links are rare on Windows and ReplaceFileW keeps what the name stands for.
 std::string DateiZiel(const char* pfad) { return pfad ? pfad : ""; }
 
-int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad) {
+int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad, const char* tempMuster, DateiFehler* fehler) {
+    DateiFehler grund = DateiFehler::keiner;
+    if (fehler == nullptr) fehler = &grund;
     // An existing target must be one this process may write (not read-only,
     // not a folder), as if it were overwritten in place. The attribute is
     // asked for itself: an administrator may open a read-only file for writing.
+    *fehler = DateiFehler::zielGesperrt;
     DWORD attribute = GetFileAttributesW(Os(ziel).c_str());
     if (attribute != INVALID_FILE_ATTRIBUTES && (attribute & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return -1;
     HANDLE alt = CreateFileW(Os(ziel).c_str(), GENERIC_WRITE, kAlleTeilen, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (alt == INVALID_HANDLE_VALUE) {
-        DWORD fehler = GetLastError();
-        if (fehler != ERROR_FILE_NOT_FOUND) return -1;
+        DWORD fehlerCode = GetLastError();
+        if (fehlerCode != ERROR_FILE_NOT_FOUND) {
+            // A missing folder is no protected target: nothing can be created there.
+            if (fehlerCode == ERROR_PATH_NOT_FOUND) *fehler = DateiFehler::nichtAngelegt;
+            return -1;
+        }
     } else {
         bool datei = GetFileType(alt) == FILE_TYPE_DISK;
         CloseHandle(alt);
@@ -139,19 +174,26 @@ int DateiTemporaerNeben(const std::string& ziel, std::string& tempPfad) {
     }
     // A name of its own beside the target; CREATE_NEW never takes over an
     // existing file.
+    *fehler = DateiFehler::nichtAngelegt;
     std::string vorn = Verzeichnis(ziel);
     if (vorn.back() != '\\' && vorn.back() != '/') vorn += '\\';
-    vorn += "~" + Dateiname(ziel) + ".";
     static unsigned zaehler = 0;
-    for (int versuch = 0; versuch < 100; ++versuch) {
-        unsigned zahl = (GetCurrentProcessId() * 2654435761u) ^ (GetTickCount() * 40503u) ^ (++zaehler * 97u);
-        char endung[16];
-        snprintf(endung, sizeof endung, "%06x.tmp", zahl & 0xFFFFFF);
-        std::string kandidat = vorn + endung;
+    const int versuche = tempMuster != nullptr ? 1000 : 100;
+    for (int versuch = 0; versuch < versuche; ++versuch) {
+        std::string kandidat;
+        if (tempMuster != nullptr) {
+            kandidat = vorn + DateiMusterName(tempMuster, versuch);
+        } else {
+            unsigned zahl = (GetCurrentProcessId() * 2654435761u) ^ (GetTickCount() * 40503u) ^ (++zaehler * 97u);
+            char endung[16];
+            snprintf(endung, sizeof endung, "%06x.tmp", zahl & 0xFFFFFF);
+            kandidat = vorn + "~" + Dateiname(ziel) + "." + endung;
+        }
         HANDLE h = CreateFileW(Os(kandidat).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             tempPfad = kandidat;
+            *fehler = DateiFehler::keiner;
             return Eintragen(h);
         }
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return -1;

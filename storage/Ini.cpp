@@ -1,17 +1,13 @@
 #include "storage/Ini.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <new>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "platform/Datei.h"
-#include "platform/Zeichensatz.h"
 
 namespace {
 
@@ -171,52 +167,6 @@ std::vector<const T*> InReihenfolge(const std::vector<T>& elemente, const std::m
     return folge;
 }
 
-// The program's paths are code page 1252 texts; the file system's are UTF-8.
-std::filesystem::path FsPfad(const std::string& pfad) {
-    std::string utf8 = Cp1252NachUtf8(pfad);
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-bool Vorhanden(const std::string& pfad) {
-    std::error_code fehler;
-    return std::filesystem::symlink_status(FsPfad(pfad), fehler).type() != std::filesystem::file_type::not_found &&
-           !fehler;
-}
-
-// The directory part of a path, with its separator ("" for a bare name).
-std::string VerzeichnisVon(const std::string& pfad) {
-    std::size_t trenner = pfad.find_last_of("/\\");
-    return trenner == std::string::npos ? std::string() : pfad.substr(0, trenner + 1);
-}
-
-// Creates the first free "ini$$N.TMP" (N from 0 to 999) beside the target,
-// refusing to reuse a name that exists. nullptr when none can be created.
-std::FILE* TemporaereDateiAnlegen(const std::string& ziel, std::string& tempPfad) {
-    std::string verzeichnis = VerzeichnisVon(ziel);
-    for (int n = 0; n <= 999; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "ini$$%1d.TMP", n);
-        tempPfad = verzeichnis + name;
-        std::FILE* f = std::fopen(Cp1252NachUtf8(tempPfad).c_str(), "wbx");
-        if (f) return f;
-        if (errno != EEXIST) return nullptr;
-    }
-    return nullptr;
-}
-
-// The new file is complete on the disk before it takes the old one's name.
-int TextSchreiben(std::FILE* f, const std::string& text, const std::string& tempPfad) {
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) return -1;
-    int handle = DateiOeffnenZumLesen(tempPfad.c_str());
-    if (handle < 0) return -1;
-    ok = DateiAufPlatteBringen(handle) == 0;
-    ok = DateiSchliessen(handle) == 0 && ok;
-    return ok ? 0 : -1;
-}
-
 }  // namespace
 
 IniText Ini_New(int automatischSortieren) {
@@ -240,7 +190,7 @@ int Ini_ReadFromText(IniText dokument, const char* text, std::size_t laenge) {
 int Ini_ReadFromFile(IniText dokument, const char* pfad) {
     if (!dokument || !pfad || !*pfad) return kIniParameter;
     int handle = DateiOeffnenZumLesen(pfad);
-    if (handle < 0) return Vorhanden(pfad) ? kIniOeffnungsfehler : kIniDateiFehlt;
+    if (handle < 0) return DateiVorhanden(pfad) ? kIniOeffnungsfehler : kIniDateiFehlt;
     IniDokument gelesen;
     Zerleger zerleger(gelesen);
     char puffer[4096];
@@ -267,31 +217,13 @@ std::string Ini_Text(IniText dokument) {
 
 int Ini_WriteToFile(IniText dokument, const char* pfad) {
     if (!dokument || !pfad || !*pfad) return kIniParameter;
-    std::string ziel = DateiZiel(pfad);
-
-    // The target must be writable itself: a write-protected file stays as it
-    // is, even where its directory would let it be replaced.
-    bool vorhanden = Vorhanden(ziel);
-    if (vorhanden) {
-        std::FILE* probe = std::fopen(Cp1252NachUtf8(ziel).c_str(), "r+b");
-        if (!probe) return kIniSchreibgeschuetzt;
-        std::fclose(probe);
-    }
-
-    std::string temp;
-    std::FILE* f = TemporaereDateiAnlegen(ziel, temp);
-    if (!f) return kIniSchreibfehler;
-    if (vorhanden) {
-        // The file keeps the access rights it had; failing that it keeps new ones.
-        std::error_code fehler;
-        auto rechte = std::filesystem::status(FsPfad(ziel), fehler).permissions();
-        if (!fehler) std::filesystem::permissions(FsPfad(temp), rechte, fehler);
-    }
-    if (TextSchreiben(f, Ini_Text(dokument), temp) != 0 || DateiErsetzen(temp, ziel) != 0) {
-        DateiEntfernen(temp);
-        return kIniSchreibfehler;
-    }
-    return 0;
+    // The temporary file has always been "ini$$N.TMP" beside the target. A
+    // write-protected target stays as it is, even where its directory would
+    // let it be replaced.
+    std::string text = Ini_Text(dokument);
+    DateiFehler fehler = DateiFehler::keiner;
+    if (DateiSicherErsetzen(pfad, text.data(), text.size(), "ini$$%d.TMP", &fehler) == 0) return 0;
+    return fehler == DateiFehler::zielGesperrt ? kIniSchreibgeschuetzt : kIniSchreibfehler;
 }
 
 int Ini_PutInt(IniText dokument, const char* abschnitt, const char* schluessel, int wert) {

@@ -108,6 +108,50 @@ TEST_F(SafeReplaceTest, TargetsThatCannotBeWrittenAreRefusedAndStayAsTheyWere) {
     EXPECT_EQ(DateiSicherErsetzen(nullptr, neu.data(), neu.size()), -1);
 }
 
+// A caller's own temporary names: the first free number, never a file that
+// is there already; and why a save failed.
+TEST_F(SafeReplaceTest, ATemporaryNamePatternTakesTheFirstFreeNumber) {
+    Bytes alt = Block(50, 9), neu = Block(300, 4);
+    Schreiben(Os("a.ini"), alt);
+    Schreiben(Os("ini$$0.TMP"), Block(5, 1));  // someone else's
+    std::string pfad = Pfad("a.ini");
+    DateiFehler fehler = DateiFehler::schreiben;
+    ASSERT_EQ(DateiSicherErsetzen(pfad.c_str(), neu.data(), neu.size(), "ini$$%d.TMP", &fehler), 0);
+    EXPECT_EQ(fehler, DateiFehler::keiner);
+    EXPECT_EQ(Lesen(Os("a.ini")), neu);
+    EXPECT_EQ(Lesen(Os("ini$$0.TMP")), Block(5, 1));
+    EXPECT_EQ(Eintraege(), (std::vector<fs::path>{"a.ini", "ini$$0.TMP"}));
+
+    for (int n = 1; n <= 999; ++n) Schreiben(Os("ini$$" + std::to_string(n) + ".TMP"), Bytes{});
+    EXPECT_EQ(DateiSicherErsetzen(pfad.c_str(), alt.data(), alt.size(), "ini$$%d.TMP", &fehler), -1);
+    EXPECT_EQ(fehler, DateiFehler::nichtAngelegt);
+    EXPECT_EQ(Lesen(Os("a.ini")), neu);
+    EXPECT_EQ(Eintraege().size(), 1001u);
+}
+
+TEST_F(SafeReplaceTest, AFailedSaveSaysWhetherTheTargetWasRefused) {
+    fs::create_directory(Os("ordner.krv"));
+    Bytes neu = Block(100, 3);
+    struct Fall {
+        const char* name;
+        std::string pfad;
+        DateiFehler grund;
+    } faelle[] = {
+        {"a directory", Pfad("ordner.krv"), DateiFehler::zielGesperrt},
+        {"a missing folder", Pfad("fehlt/neu.krv"), DateiFehler::nichtAngelegt},
+        {"an empty path", "", DateiFehler::nichtAngelegt},
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.name);
+        DateiFehler fehler = DateiFehler::keiner;
+        EXPECT_EQ(DateiSicherErsetzen(f.pfad.c_str(), neu.data(), neu.size(), nullptr, &fehler), -1);
+        EXPECT_EQ(fehler, f.grund);
+        EXPECT_EQ(DateiSicherErsetzen(f.pfad.c_str(), neu.data(), neu.size(), "ini$$%d.TMP", &fehler), -1);
+        EXPECT_EQ(fehler, f.grund);
+        EXPECT_EQ(Eintraege(), std::vector<fs::path>{"ordner.krv"});
+    }
+}
+
 #ifdef _WIN32
 // The read-only attribute is Windows' write protection.
 TEST_F(SafeReplaceTest, AReadOnlyFileIsRefusedAndAWritableOneKeepsItsAttributes) {
@@ -117,6 +161,9 @@ TEST_F(SafeReplaceTest, AReadOnlyFileIsRefusedAndAWritableOneKeepsItsAttributes)
                     fs::perm_options::remove);
     std::string pfad = Pfad("schutz.krv");
     EXPECT_EQ(DateiSicherErsetzen(pfad.c_str(), neu.data(), neu.size()), -1);
+    DateiFehler fehler = DateiFehler::keiner;
+    EXPECT_EQ(DateiSicherErsetzen(pfad.c_str(), neu.data(), neu.size(), "ini$$%d.TMP", &fehler), -1);
+    EXPECT_EQ(fehler, DateiFehler::zielGesperrt);
     EXPECT_EQ(Lesen(Os("schutz.krv")), alt);
     EXPECT_EQ(Eintraege(), std::vector<fs::path>{"schutz.krv"});
 }
