@@ -1,6 +1,8 @@
 #include "platform/SerialPort.h"
 
 #include <array>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -81,4 +83,34 @@ int WaitOutQEmpty(int port) {
 int ComRdByte(int port) {
     SerialPort* p = SerialPortHolen(port);
     return p ? p->readByte() : COM_READ_FAILED;
+}
+
+int WaitOutQueueDrained(SerialPort& port, double secondsPerByte) {
+    using Clock = std::chrono::steady_clock;
+    int queued = port.outQueueLength();
+    if (queued <= 0) {
+        return queued;
+    }
+    // Twice the time the queued bytes need on the line, plus half a second
+    // for adapters that report their own buffers late.
+    auto wireTime = [secondsPerByte](int bytes) {
+        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(bytes * secondsPerByte));
+    };
+    const auto deadline = Clock::now() + 2 * wireTime(queued) + std::chrono::milliseconds(500);
+    for (;;) {
+        auto now = Clock::now();
+        if (now >= deadline) {
+            return -2;
+        }
+        // Sleep for as long as the remaining bytes take on the line.
+        auto nap = wireTime(queued);
+        if (nap > deadline - now) {
+            nap = deadline - now;
+        }
+        std::this_thread::sleep_for(nap);
+        queued = port.outQueueLength();
+        if (queued <= 0) {
+            return queued;
+        }
+    }
 }

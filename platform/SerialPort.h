@@ -39,6 +39,12 @@ public:
     virtual int readByte() = 0;
 };
 
+// The bounded wait of waitOutQueueEmpty for a port that can only report its
+// queue length: sleeps while the queue drains, no longer than twice the queued
+// bytes' time on the line plus half a second. 0 when empty, negative when the
+// queue did not drain or cannot be read.
+int WaitOutQueueDrained(SerialPort& port, double secondsPerByte);
+
 #ifdef _WIN32
 // Win32 comm port. Device "comN" is the name in the environment variable
 // KRV4_COMN when set, else \\.\COMN; a fixed name overrides both.

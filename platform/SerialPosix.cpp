@@ -204,35 +204,7 @@ int PosixSerialPort::outQueueLength() {
     return queued;
 }
 
-int PosixSerialPort::waitOutQueueEmpty() {
-    int queued = outQueueLength();
-    if (queued <= 0) {
-        return queued;
-    }
-    // Twice the time the queued bytes need on the line, plus half a second
-    // for adapters that report their own buffers late.
-    auto wireTime = [this](int bytes) {
-        return std::chrono::duration_cast<Clock::duration>(
-            std::chrono::duration<double>(bytes * secondsPerByte_));
-    };
-    const auto deadline = Clock::now() + 2 * wireTime(queued) + std::chrono::milliseconds(500);
-    for (;;) {
-        auto now = Clock::now();
-        if (now >= deadline) {
-            return -2;
-        }
-        // Sleep for as long as the remaining bytes take on the line.
-        auto nap = wireTime(queued);
-        if (nap > deadline - now) {
-            nap = deadline - now;
-        }
-        std::this_thread::sleep_for(nap);
-        queued = outQueueLength();
-        if (queued <= 0) {
-            return queued;
-        }
-    }
-}
+int PosixSerialPort::waitOutQueueEmpty() { return WaitOutQueueDrained(*this, secondsPerByte_); }
 
 int PosixSerialPort::readByte() {
     if (fd_ < 0) {

@@ -14,7 +14,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 HANDLE H(void* handle) { return static_cast<HANDLE>(handle); }
 
@@ -169,34 +168,7 @@ int Win32SerialPort::outQueueLength() {
     return static_cast<int>(stand.cbOutQue);
 }
 
-int Win32SerialPort::waitOutQueueEmpty() {
-    int queued = outQueueLength();
-    if (queued <= 0) {
-        return queued;
-    }
-    // Twice the time the queued bytes need on the line, plus half a second
-    // for adapters that report their own buffers late.
-    auto wireTime = [this](int bytes) {
-        return std::chrono::duration_cast<Clock::duration>(
-            std::chrono::duration<double>(bytes * secondsPerByte_));
-    };
-    const auto deadline = Clock::now() + 2 * wireTime(queued) + std::chrono::milliseconds(500);
-    for (;;) {
-        auto now = Clock::now();
-        if (now >= deadline) {
-            return -2;
-        }
-        auto nap = wireTime(queued);
-        if (nap > deadline - now) {
-            nap = deadline - now;
-        }
-        std::this_thread::sleep_for(nap);
-        queued = outQueueLength();
-        if (queued <= 0) {
-            return queued;
-        }
-    }
-}
+int Win32SerialPort::waitOutQueueEmpty() { return WaitOutQueueDrained(*this, secondsPerByte_); }
 
 int Win32SerialPort::readByte() {
     if (!handle_) {
