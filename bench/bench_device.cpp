@@ -22,17 +22,12 @@
 #include "device/qvlkrv4.h"
 #include "platform/SerialPort.h"
 #include "Simulator.h"
+#include "Zeitmessung.h"
 
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double Cpu() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 double Seit(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();

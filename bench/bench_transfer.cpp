@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Simulator.h"
+#include "Zeitmessung.h"
 #include "app/Krv4Steuerung.h"
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
@@ -40,12 +41,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double Cpu() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
 
 // The real port, counting what goes over the line and when the first
 // command left.
