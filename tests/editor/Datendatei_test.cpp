@@ -271,20 +271,7 @@ TEST_F(SaveFailureTest, AFileInAReadOnlyDirectoryIsNotTouched) {
 TEST_F(SaveFailureTest, AWriteThatStopsHalfWayKeepsTheOldFile) {
     {
         // The disk takes only the first 4096 bytes of the new file.
-        struct Knapp {
-            struct rlimit vorher {};
-            void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
-            Knapp() {
-                getrlimit(RLIMIT_FSIZE, &vorher);
-                struct rlimit knapp = vorher;
-                knapp.rlim_cur = 4096;
-                EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &knapp), 0);
-            }
-            ~Knapp() {
-                setrlimit(RLIMIT_FSIZE, &vorher);
-                signal(SIGXFSZ, handler);
-            }
-        } platte;
+        KnappePlatte platte(4096);
         ui->AnswerMessage();
         ChooseMenu(panelHandle, MENU_DATEI_SPEICHERN);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -167,3 +169,22 @@ inline Bytes Bereinigt(Bytes b) {
     std::memset(b.data() + 21036, 0, 4);
     return b;
 }
+
+// A disk that takes only the first `bytes` of any file written while this
+// lives; the size limit's signal is ignored meanwhile, as the program does.
+struct KnappePlatte {
+    struct rlimit vorher {};
+    void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
+    explicit KnappePlatte(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &vorher);
+        struct rlimit knapp = vorher;
+        knapp.rlim_cur = bytes;
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &knapp), 0);
+    }
+    ~KnappePlatte() {
+        setrlimit(RLIMIT_FSIZE, &vorher);
+        signal(SIGXFSZ, handler);
+    }
+    KnappePlatte(const KnappePlatte&) = delete;
+    KnappePlatte& operator=(const KnappePlatte&) = delete;
+};

@@ -293,20 +293,7 @@ TEST_F(SafeSaveTest, SavingOverAFileReplacesItWhole) {
 
 TEST_F(SafeSaveTest, AFullDiskKeepsTheOldFileByteForByte) {
     {
-        struct Knapp {
-            struct rlimit vorher {};
-            void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
-            Knapp() {
-                getrlimit(RLIMIT_FSIZE, &vorher);
-                struct rlimit knapp = vorher;
-                knapp.rlim_cur = 100;
-                EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &knapp), 0);
-            }
-            ~Knapp() {
-                setrlimit(RLIMIT_FSIZE, &vorher);
-                signal(SIGXFSZ, handler);
-            }
-        } platte;
+        KnappePlatte platte(100);
         Speichern(pfad, true);
     }
     ExpectFehlerpopup(-301007);
