@@ -11,12 +11,11 @@
 #include "panels/Kalibrieren.h"
 #include "platform/SerialPort.h"
 #include "support/AppFixture.h"
+#include "support/Kalibrierpanel.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
 namespace {
-
-using Werte = std::array<double, kAnzahlKalibrierwerte>;
 
 // Values with at most six decimals: the device keeps exactly what is sent.
 const Werte kWerte = {1.000123, -0.5,    0.999999, 12.25,     1.5,      -3.000001, 2.0,  0.000001,
@@ -41,20 +40,6 @@ protected:
         unsetenv("KRV4_COM1");
         sim.reset();
         AppTest::TearDown();
-    }
-    static Werte Panelwerte() {
-        Werte w{};
-        for (int k = 0; k < kAnzahlKalibrierkanaele; ++k) {
-            w[2 * k] = Real(kalPanelHandle, kKalibrierkanaele[k].v);
-            w[2 * k + 1] = Real(kalPanelHandle, kKalibrierkanaele[k].off);
-        }
-        return w;
-    }
-    static void PanelSetzen(const Werte& w) {
-        for (int k = 0; k < kAnzahlKalibrierkanaele; ++k) {
-            Operate(kalPanelHandle, kKalibrierkanaele[k].v, w[2 * k]);
-            Operate(kalPanelHandle, kKalibrierkanaele[k].off, w[2 * k + 1]);
-        }
     }
 
     std::unique_ptr<Simulator> sim;

@@ -15,10 +15,9 @@
 #include "panels/Com.h"
 #include "panels/Kalibrieren.h"
 #include "platform/MemorySerialPort.h"
+#include "support/Kalibrierpanel.h"
 
 namespace {
-
-using Werte = std::array<double, kAnzahlKalibrierwerte>;
 
 // Values that a round trip through text or a clamp would change.
 const Werte kUngerade = {1.0 / 3.0, -0.0,    5e-324,  -1.7976931348623157e308, 123456.789012345,
@@ -50,20 +49,6 @@ protected:
         int v = 0;
         GetPanelAttribute(panel, ATTR_VISIBLE_PANEL, v);
         return v;
-    }
-    static Werte Panelwerte() {
-        Werte w{};
-        for (int k = 0; k < kAnzahlKalibrierkanaele; ++k) {
-            w[2 * k] = Real(kalPanelHandle, kKalibrierkanaele[k].v);
-            w[2 * k + 1] = Real(kalPanelHandle, kKalibrierkanaele[k].off);
-        }
-        return w;
-    }
-    static void PanelSetzen(const Werte& w) {
-        for (int k = 0; k < kAnzahlKalibrierkanaele; ++k) {
-            Operate(kalPanelHandle, kKalibrierkanaele[k].v, w[2 * k]);
-            Operate(kalPanelHandle, kKalibrierkanaele[k].off, w[2 * k + 1]);
-        }
     }
     static void ExpectBitGleich(const Werte& ist, const Werte& soll) {
         for (int i = 0; i < kAnzahlKalibrierwerte; ++i)
