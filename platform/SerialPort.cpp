@@ -1,6 +1,8 @@
 #include "platform/SerialPort.h"
 
 #include <array>
+#include <cstdlib>
+#include <string>
 #include <chrono>
 #include <thread>
 
@@ -113,4 +115,17 @@ int WaitOutQueueDrained(SerialPort& port, double secondsPerByte) {
             return queued;
         }
     }
+}
+
+int ComPortNummer(const char* deviceName, std::string* umgebung) {
+    std::string name = deviceName ? deviceName : "";
+    if (name.size() <= 3 || name.size() > 5 || name.compare(0, 3, "com") != 0 ||
+        name.find_first_not_of("0123456789", 3) != std::string::npos) {
+        return -1;
+    }
+    int n = std::atoi(name.c_str() + 3);
+    std::string var = "KRV4_COM" + std::to_string(n);
+    const char* env = std::getenv(var.c_str());
+    *umgebung = env ? env : "";
+    return n;
 }

@@ -39,6 +39,10 @@ public:
     virtual int readByte() = 0;
 };
 
+// "comN" names port N: its number, and in umgebung the path the environment
+// variable KRV4_COMN gives (empty when unset). -1 for any other name.
+int ComPortNummer(const char* deviceName, std::string* umgebung);
+
 // The bounded wait of waitOutQueueEmpty for a port that can only report its
 // queue length: sleeps while the queue drains, no longer than twice the queued
 // bytes' time on the line plus half a second. 0 when empty, negative when the

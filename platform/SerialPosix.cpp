@@ -75,17 +75,11 @@ PosixSerialPort::~PosixSerialPort() {
 }
 
 std::string PosixSerialPort::DevicePath(const char* deviceName) {
-    std::string name = deviceName ? deviceName : "";
-    if (name.size() > 3 && name.compare(0, 3, "com") == 0 &&
-        name.find_first_not_of("0123456789", 3) == std::string::npos && name.size() <= 5) {
-        int n = std::atoi(name.c_str() + 3);
-        std::string var = "KRV4_COM" + std::to_string(n);
-        if (const char* env = std::getenv(var.c_str()); env && *env) {
-            return env;
-        }
-        return "/dev/ttyS" + std::to_string(n - 1);
-    }
-    return name;
+    std::string umgebung;
+    int n = ComPortNummer(deviceName, &umgebung);
+    if (n < 0) return deviceName ? deviceName : "";
+    if (!umgebung.empty()) return umgebung;
+    return "/dev/ttyS" + std::to_string(n - 1);
 }
 
 int PosixSerialPort::open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int,

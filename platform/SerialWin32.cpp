@@ -26,18 +26,12 @@ Win32SerialPort::~Win32SerialPort() {
 }
 
 std::string Win32SerialPort::DevicePath(const char* deviceName) {
-    std::string name = deviceName ? deviceName : "";
-    if (name.size() > 3 && name.compare(0, 3, "com") == 0 &&
-        name.find_first_not_of("0123456789", 3) == std::string::npos && name.size() <= 5) {
-        int n = std::atoi(name.c_str() + 3);
-        std::string var = "KRV4_COM" + std::to_string(n);
-        if (const char* env = std::getenv(var.c_str()); env && *env) {
-            return env;
-        }
-        // The device namespace reaches COM10 and above as well.
-        return "\\\\.\\COM" + std::to_string(n);
-    }
-    return name;
+    std::string umgebung;
+    int n = ComPortNummer(deviceName, &umgebung);
+    if (n < 0) return deviceName ? deviceName : "";
+    if (!umgebung.empty()) return umgebung;
+    // The device namespace reaches COM10 and above as well.
+    return "\\\\.\\COM" + std::to_string(n);
 }
 
 int Win32SerialPort::open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int inQueue,
