@@ -5,6 +5,9 @@
 
 #include "app/Krv4Steuerung.h"
 #include "errors/QVL_errorV3.h"
+#include "model/Speicherhaken.h"
+#include "panels/Com.h"
+#include "panels/Direkttest.h"
 #include "storage/Dateifunktionen.h"
 
 bool gDatenGeaendert = false;
@@ -40,4 +43,19 @@ int AbfrageWennNichtGespeichert() {
         return 1;
     }
     return 0;
+}
+
+void SpeicherhakenAnmelden() {
+    Speicherhaken haken;
+    haken.datenGeaendert = DatenAlsGeaendertMarkieren;
+    haken.neuAngelegt = [] {
+        AlsGespeichertSetzen();
+        DateinameZuruecksetzen();
+        PaneltitelAktualisieren();
+    };
+    haken.direkttestAktiv = DirekttestAktiv;
+    haken.direkttestSenden = [](const Pruefschritt& schritt) {
+        Com_ComFehlerSetzen(DirekttestzustandEinstellen(schritt));
+    };
+    SpeicherhakenSetzen(haken);
 }

@@ -17,3 +17,6 @@ void PaneltitelAktualisieren();
 // Before unsaved data would be lost: 0 = go ahead, 1 = abandon the action
 // (the operator cancelled, or the save he asked for did not happen).
 int AbfrageWennNichtGespeichert();
+
+// Hands the step store the change tracking and the direct test (at start-up).
+void SpeicherhakenAnmelden();

@@ -81,6 +81,7 @@ int Krv4SteuerungStarten(int argc, char* argv[]) {
 
     std::snprintf(gPaneltitle, sizeof gPaneltitle, "%s", "KRV4 Steuerung");
     PanelsInitialisieren(kVersionText, kDatumText);
+    SpeicherhakenAnmelden();
     ProgrammeInitialisieren();
     SetSystemAttribute(1420, 0);
     DisplayPanel(panelHandle);

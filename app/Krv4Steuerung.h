@@ -1,14 +1,8 @@
 #pragma once
 
-// Start-up, the main loop and shutdown of the program.
+#include "ui/Panelhandles.h"
 
-extern int panelHandle;
-extern int stringPanelHandle;
-extern int comPanelHandle;
-extern int fortschrittPanelHandle;
-extern int planPanelHandle;
-extern int infoPanelHandle;
-extern int kalPanelHandle;
+// Start-up, the main loop and shutdown of the program.
 
 extern bool gKalibrierFlag;
 extern char gPaneltitle[64];

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/Aenderungen.h"
-#include "app/Krv4Steuerung.h"
 #include "model/Schrittbearbeitung.h"
 #include "model/Schrittliste.h"
+#include "model/Speicherhaken.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
+#include "ui/Panelhandles.h"
 
 const Pruefschritt kStandardPruefschritt = {
     .name = "neuer Pruefschritt",
@@ -75,9 +75,7 @@ int ProgrammeInitialisieren() {
     }
     gProgIndex = 0;
     SetCtrlVal(panelHandle, PANEL_PROGRAMMLISTE, 0);
-    AlsGespeichertSetzen();
-    DateinameZuruecksetzen();
-    PaneltitelAktualisieren();
+    SpeicherNeuAngelegt();
     return 0;
 }
 

@@ -4,12 +4,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/Aenderungen.h"
-#include "app/Krv4Steuerung.h"
-#include "panels/Com.h"
-#include "panels/Direkttest.h"
+#include "model/Speicherhaken.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
+#include "ui/Panelhandles.h"
 
 namespace {
 
@@ -112,7 +110,7 @@ void PanelInSchrittLesen(Pruefschritt& s) {
 void PruefschrittAusArrayLaden() { SchrittAufPanelZeigen(gPSindex); }
 
 void PruefschrittInArraySpeichern() {
-    if (!DirekttestAktiv()) {
+    if (!SpeicherDirekttestAktiv()) {
         PanelInSchrittLesen(gPruefschritte[gPSindex]);
         return;
     }
@@ -121,7 +119,7 @@ void PruefschrittInArraySpeichern() {
     Pruefschritt schritt = gPruefschritte[gPSindex];
     PanelInSchrittLesen(schritt);
     if (PruefschrittPlausibilitaetspruefung(&schritt) != 0) return;
-    Com_ComFehlerSetzen(DirekttestzustandEinstellen(schritt));
+    SpeicherDirekttestSenden(schritt);
 }
 
 void PruefschrittlisteAktualisieren() {
@@ -169,7 +167,7 @@ namespace {
 
 void SchrittGeaendert() {
     // Edits of a direct test are dropped when it ends: nothing to save.
-    if (!DirekttestAktiv()) DatenAlsGeaendertMarkieren();
+    if (!SpeicherDirekttestAktiv()) SpeicherDatenGeaendert();
     PruefschrittInArraySpeichern();
 }
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "app/Aenderungen.h"
-#include "app/Krv4Steuerung.h"
 #include "model/Schrittbearbeitung.h"
+#include "model/Speicherhaken.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
+#include "ui/Panelhandles.h"
 
 Pruefschritt gPSKopie;
 bool gPSKopieVorhanden = false;
@@ -175,7 +175,7 @@ int ProgrammUmbenennen() {
     ProgrammnameEingeben(name);
     std::memcpy(gProg[gProgIndex].name, name, sizeof name);
     ProgrammlisteEintragErsetzen(gProg[gProgIndex].name);
-    DatenAlsGeaendertMarkieren();
+    SpeicherDatenGeaendert();
     return 0;
 }
 
@@ -203,7 +203,7 @@ int ProgrammEinfuegen() {
     std::snprintf(name, sizeof name, "Kopie von Prog %d", gProgKopieQuelle + 1);
     NameSetzen(gProg[gProgIndex].name, name);
     ProgrammlisteEintragErsetzen(name);
-    DatenAlsGeaendertMarkieren();
+    SpeicherDatenGeaendert();
     return 0;
 }
 
@@ -227,7 +227,7 @@ int Pruefschrittaktionen_Callback(int, int control, int event, void*, int, int) 
         // A faulty step may always be deleted, but never copied, moved or left behind.
         if (control != PANEL_PRUEFSCHRITTLOESCHEN && PruefschrittPlausibilitaetspruefung() != 0) return 0;
         a.ausfuehren();
-        DatenAlsGeaendertMarkieren();
+        SpeicherDatenGeaendert();
         PruefschrittInArraySpeichern();
     }
     return 0;

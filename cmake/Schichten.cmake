@@ -1,0 +1,15 @@
+# Arrows point down: the step store includes nothing of the layers above it.
+# Run as a test: cmake -DQUELLE=<source dir> -P Schichten.cmake
+file(GLOB dateien ${QUELLE}/model/*)
+set(fehler "")
+foreach(datei ${dateien})
+  file(STRINGS ${datei} zeilen REGEX "#include \"(panels|app|device|storage)/")
+  foreach(zeile ${zeilen})
+    string(APPEND fehler "${datei}: ${zeile}\n")
+  endforeach()
+endforeach()
+if(fehler)
+  message(FATAL_ERROR "model/ includes a higher layer:\n${fehler}")
+endif()
+list(LENGTH dateien anzahl)
+message(STATUS "${anzahl} files in model/, none includes a higher layer")
