@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <string>
 
+#include "app/Bearbeiten.h"
 #include "app/Krv4Steuerung.h"
+#include "app/Zuletzt.h"
 #include "errors/QVL_errorV3.h"
 #include "model/Speicherhaken.h"
+#include "model/Verlauf.h"
 #include "panels/Com.h"
 #include "panels/Direkttest.h"
 #include "storage/Dateifunktionen.h"
@@ -15,7 +18,11 @@ char gDateiname[kMaxPathname] = "Unbenannt";
 
 void DatenAlsGeaendertMarkieren() { gDatenGeaendert = true; }
 
-void AlsGespeichertSetzen() { gDatenGeaendert = false; }
+void AlsGespeichertSetzen() {
+    gDatenGeaendert = false;
+    // Undoing back to here needs no question again.
+    VerlaufAlsGespeichertMerken();
+}
 
 void DateinameZuruecksetzen() { DateinameSetzen(kUnbenannt); }
 
@@ -42,6 +49,7 @@ int AbfrageWennNichtGespeichert() {
         QVL_Fehlerpopup(status);
         return 1;
     }
+    ZuletztMerken(gDateiname);
     return 0;
 }
 
@@ -49,13 +57,17 @@ void SpeicherhakenAnmelden() {
     Speicherhaken haken;
     haken.datenGeaendert = DatenAlsGeaendertMarkieren;
     haken.neuAngelegt = [] {
-        AlsGespeichertSetzen();
         DateinameZuruecksetzen();
+        AlsGespeichertSetzen();
         PaneltitelAktualisieren();
+        BearbeitenNeuBeginnen();
     };
     haken.direkttestAktiv = DirekttestAktiv;
     haken.direkttestSenden = [](const Pruefschritt& schritt) {
         Com_ComFehlerSetzen(DirekttestzustandEinstellen(schritt));
     };
+    haken.vorher = BearbeitenVorher;
+    haken.bearbeitet = BearbeitenNachher;
+    haken.gesperrt = BearbeitenGesperrt;
     SpeicherhakenSetzen(haken);
 }

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/Aenderungen.h"
+#include "app/Hauptpanel.h"
+#include "app/Zuletzt.h"
 #include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
@@ -83,17 +85,17 @@ int Krv4SteuerungStarten(int argc, char* argv[]) {
     PanelsInitialisieren(kVersionText, kDatumText);
     SpeicherhakenAnmelden();
     ProgrammeInitialisieren();
+    ZuletztLaden();
+    // The main panel takes a dropped data file, the calibration panel a calibration file.
+    SetPanelAttribute(panelHandle, ATTR_DROP_FILE_TYPES, "*.krv");
+    SetPanelAttribute(kalPanelHandle, ATTR_DROP_FILE_TYPES, "*.krk");
     SetSystemAttribute(1420, 0);
     DisplayPanel(panelHandle);
     if (argc == 2 && !gKalibrierFlag && argv[1] != nullptr) AufrufDateiOeffnen(argv[1]);
     return 0;
 }
 
-int AufrufDateiOeffnen(const char* argument) {
-    int status = AufrufDateiLaden(argument);
-    if (status != 0) QVL_Fehlerpopup(status);
-    return status;
-}
+int AufrufDateiOeffnen(const char* argument) { return OeffnenAbschliessen(AufrufDateiLaden(argument)); }
 
 void Krv4SteuerungBeenden() {
     if (DirekttestAktiv()) DirekttestEinAus(0);
@@ -110,5 +112,6 @@ int Krv4SteuerungAusfuehren(int argc, char* argv[]) {
 
 int Panel_Callback(int, int event, void*, int, int) {
     if (event == EVENT_CLOSE && AbfrageWennNichtGespeichert() == 0) QuitUserInterface(0);
+    if (event == EVENT_FILESDROPPED) DateiAbgelegt();
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "app/Krv4Steuerung.h"
 #include "model/Schrittbearbeitung.h"
+#include "model/Speicherhaken.h"
 #include "panels/Com.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -65,6 +66,8 @@ int SchritteGewaehlt(int erstes, int letztes) {
 
 // The program choice of all three operations: false when the operator
 // cancels.
+}  // namespace
+
 bool ProgrammeWaehlen(const char* titel, const char* frage, int& erstes, int& letztes) {
     int antwort = GenericMessagePopup(titel, frage, "aktuelles", "alle", "abbrechen", VAL_GENERIC_POPUP_BTN2,
                                       VAL_GENERIC_POPUP_BTN2, VAL_GENERIC_POPUP_BTN3);
@@ -79,6 +82,8 @@ bool ProgrammeWaehlen(const char* titel, const char* frage, int& erstes, int& le
     }
     return false;
 }
+
+namespace {
 
 bool AnzahlGueltig(int programmIndex, int anzahl) {
     if (anzahl >= 1 && anzahl <= kMaxPruefschritte) return true;
@@ -102,6 +107,7 @@ bool RealVerschieden(double geraet, double pc) { return geraet < pc - kToleranz 
 
 int Krv4LesenSchreiben_Callback(int, int control, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
+    SpeicherGesperrt(true);
     SetCtrlVal(fortschrittPanelHandle, FORTSCHPNL_TEXT, "");
     SetCtrlVal(fortschrittPanelHandle, FORTSCHPNL_BALKEN, 0);
     DisplayPanel(fortschrittPanelHandle);
@@ -111,6 +117,7 @@ int Krv4LesenSchreiben_Callback(int, int control, int event, void*, int, int) {
     else if (control == PANEL_GERAETVERGLEICHEN) status = Krv4Vergleichen();
     Com_ComFehlerSetzen(status);
     HidePanel(fortschrittPanelHandle);
+    SpeicherGesperrt(false);
     return 0;
 }
 
@@ -149,6 +156,8 @@ int Krv4Lesen() {
     int erstes = 0, letztes = 0;
     if (!ProgrammeWaehlen("von KRV-4 lesen", "Nur aktuell ausgewähltes oder alle Programme lesen?", erstes, letztes))
         return 0;
+    // A read that replaced programs can be taken back as one step.
+    SpeicherVorher();
     Balken balken;
     balken.Beginnen(SchritteGewaehlt(erstes, letztes));
     int status = 0;
@@ -178,6 +187,7 @@ int Krv4Lesen() {
     }
     if (status == 0) {
         ProgrammverwaltungNachDateiLaden();
+        SpeicherBearbeitet("von KRV-4 lesen");
         return 0;
     }
     // Programs before the failing one hold the device's data now: the list
@@ -187,6 +197,7 @@ int Krv4Lesen() {
         const bool bearbeitetErsetzt = gProgIndex >= erstes && gProgIndex < erstes + ersetzt;
         if (!bearbeitetErsetzt) ProgrammverwaltungVorDateiSpeichern();
         ProgrammverwaltungNachDateiLaden();
+        SpeicherBearbeitet("von KRV-4 lesen");
     }
     return status;
 }

@@ -9,6 +9,10 @@
 int Krv4LesenSchreiben_Callback(int panel, int control, int event, void* callbackData, int eventData1,
                                 int eventData2);
 
+// The question of the transfers: "aktuelles" (program gProgIndex), "alle" or
+// "abbrechen" (false).
+bool ProgrammeWaehlen(const char* titel, const char* frage, int& erstes, int& letztes);
+
 // 0 also when refused by the plausibility check or cancelled; -122000
 // without an open port; else the driver's first failure.
 int Krv4Schreiben();

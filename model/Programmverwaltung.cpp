@@ -96,9 +96,13 @@ void ArbeitskopieAusProgrammLaden(int programmIndex) {
 void ProgrammverwaltungVorDateiSpeichern() { ArbeitskopieInProgrammSpeichern(gProgIndex); }
 
 void ProgrammverwaltungNachDateiLaden() {
+    ArbeitskopieAusProgrammLaden(gProgIndex);
+    ProgrammanzeigeAufbauen();
+}
+
+void ProgrammanzeigeAufbauen() {
     ClearListCtrl(panelHandle, PANEL_PROGRAMMLISTE);
     for (int i = 0; i < kAnzahlProgramme; ++i) ProgrammlisteEintragen(i);
-    ArbeitskopieAusProgrammLaden(gProgIndex);
     SetCtrlVal(panelHandle, PANEL_PROGRAMMLISTE, gProgIndex);
     PruefschrittlisteAktualisieren();
     PruefschrittAusArrayLaden();

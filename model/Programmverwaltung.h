@@ -111,6 +111,8 @@ void ArbeitskopieInProgrammSpeichern(int programmIndex);
 void ArbeitskopieAusProgrammLaden(int programmIndex);
 void ProgrammverwaltungVorDateiSpeichern();
 void ProgrammverwaltungNachDateiLaden();
+// The program list, the step list and the selected step shown as the store holds them.
+void ProgrammanzeigeAufbauen();
 int ProgrammeUmschalten(int neuerProgrammIndex);
 void ProgrammeNichtUmschalten();
 

@@ -165,10 +165,28 @@ int PruefschrittPlausibilitaetspruefung(const Pruefschritt* schritt) {
 
 namespace {
 
-void SchrittGeaendert() {
+// What undo names an edit of this control by.
+std::string AenderungsName(int control) {
+    switch (control) {
+        case PANEL_MESSWARTEZEIT: return "Messwartezeit ändern";
+        case PANEL_RPGMESSBEREICH: return "RPG-Messbereich ändern";
+        case PANEL_GUTINNERHALB:
+        case PANEL_GUTAUSSERHALB: return "Gutbedingung ändern";
+        default: break;
+    }
+    for (const Messgeraetwahl& m : kMessgeraete)
+        if (m.control == control) return "Messgerät wählen";
+    std::string label;
+    GetCtrlAttribute(panelHandle, control, ATTR_LABEL_TEXT, label);
+    return label.empty() ? "Prüfschritt ändern" : label + " ändern";
+}
+
+void SchrittGeaendert(int control) {
+    SpeicherVorher();
     // Edits of a direct test are dropped when it ends: nothing to save.
     if (!SpeicherDirekttestAktiv()) SpeicherDatenGeaendert();
     PruefschrittInArraySpeichern();
+    SpeicherBearbeitet(AenderungsName(control).c_str());
 }
 
 // Exactly one of a group is on: the one the operator touched, even when it
@@ -180,20 +198,20 @@ void NurDiesenEinschalten(int control, std::initializer_list<int> gruppe) {
 
 }  // namespace
 
-int AllgemeineAenderung_Callback(int, int, int event, void*, int, int) {
-    if (event == EVENT_VAL_CHANGED) SchrittGeaendert();
+int AllgemeineAenderung_Callback(int, int control, int event, void*, int, int) {
+    if (event == EVENT_VAL_CHANGED) SchrittGeaendert(control);
     return 0;
 }
 
-int Grenzwerte_Callback(int, int, int event, void*, int, int) {
-    if (event == EVENT_VAL_CHANGED) SchrittGeaendert();
+int Grenzwerte_Callback(int, int control, int event, void*, int, int) {
+    if (event == EVENT_VAL_CHANGED) SchrittGeaendert(control);
     return 0;
 }
 
-int RpgMessbereich_Callback(int, int, int event, void*, int, int) {
+int RpgMessbereich_Callback(int, int control, int event, void*, int, int) {
     if (event != EVENT_VAL_CHANGED) return 0;
     GrenzwerteinheitenSetzen();
-    SchrittGeaendert();
+    SchrittGeaendert(control);
     return 0;
 }
 
@@ -202,14 +220,14 @@ int TogglegruppeMessgeraet_Callback(int, int control, int event, void*, int, int
     NurDiesenEinschalten(control, {PANEL_DRUCKAKTIV, PANEL_VAKUUMAKTIV, PANEL_FLOWAKTIV, PANEL_RPGAKTIV,
                                    PANEL_SPANNUNGAKTIV, PANEL_STROMAKTIV});
     GrenzwerteinheitenSetzen();
-    SchrittGeaendert();
+    SchrittGeaendert(control);
     return 0;
 }
 
 int TogglegruppeGrenzwerte_Callback(int, int control, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     NurDiesenEinschalten(control, {PANEL_GUTINNERHALB, PANEL_GUTAUSSERHALB});
-    SchrittGeaendert();
+    SchrittGeaendert(control);
     return 0;
 }
 

@@ -212,23 +212,26 @@ int Pruefschrittaktionen_Callback(int, int control, int event, void*, int, int) 
     struct Aktion {
         int control;
         int (*ausfuehren)();
+        const char* name;  // for undo
     };
     static constexpr Aktion kAktionen[] = {
-        {PANEL_PRUEFSCHRITTNEU, PruefschrittNeu},
-        {PANEL_PRUEFSCHRITTLOESCHEN, PruefschrittLoeschen},
-        {PANEL_PRUEFSCHRITTKOPIEREN, PruefschrittKopieren},
-        {PANEL_PRUEFSCHRITTEINFUEGEN, PruefschrittEinfuegen},
-        {PANEL_PRUEFSCHRITTUMBENENNE, PruefschrittUmbenennen},
-        {PANEL_PRUEFSCHRITTAUFWAERTS, PruefschrittAufwaertsSchieben},
-        {PANEL_PRUEFSCHRITTABWAERTS, PruefschrittAbwaertsSchieben},
+        {PANEL_PRUEFSCHRITTNEU, PruefschrittNeu, "Prüfschritt anlegen"},
+        {PANEL_PRUEFSCHRITTLOESCHEN, PruefschrittLoeschen, "Prüfschritt löschen"},
+        {PANEL_PRUEFSCHRITTKOPIEREN, PruefschrittKopieren, "Prüfschritt kopieren"},
+        {PANEL_PRUEFSCHRITTEINFUEGEN, PruefschrittEinfuegen, "Prüfschritt einfügen"},
+        {PANEL_PRUEFSCHRITTUMBENENNE, PruefschrittUmbenennen, "Prüfschritt umbenennen"},
+        {PANEL_PRUEFSCHRITTAUFWAERTS, PruefschrittAufwaertsSchieben, "Prüfschritt aufwärts schieben"},
+        {PANEL_PRUEFSCHRITTABWAERTS, PruefschrittAbwaertsSchieben, "Prüfschritt abwärts schieben"},
     };
     for (const Aktion& a : kAktionen) {
         if (a.control != control) continue;
         // A faulty step may always be deleted, but never copied, moved or left behind.
         if (control != PANEL_PRUEFSCHRITTLOESCHEN && PruefschrittPlausibilitaetspruefung() != 0) return 0;
+        SpeicherVorher();
         a.ausfuehren();
         SpeicherDatenGeaendert();
         PruefschrittInArraySpeichern();
+        SpeicherBearbeitet(a.name);
     }
     return 0;
 }
@@ -252,10 +255,20 @@ int Stringeingabe_Callback(int, int, int event, void*, int eventData1, int) {
 
 void Menu_Programm(int, int menuItem, void*, int) {
     if (PruefschrittPlausibilitaetspruefung() != 0) return;
+    SpeicherVorher();
     switch (menuItem) {
-        case MENU_PROGRAMM_UMBENENNEN: ProgrammUmbenennen(); break;
-        case MENU_PROGRAMM_KOPIEREN: ProgrammKopieren(); break;
-        case MENU_PROGRAMM_EINFUEGEN: ProgrammEinfuegen(); break;
+        case MENU_PROGRAMM_UMBENENNEN:
+            ProgrammUmbenennen();
+            SpeicherBearbeitet("Programm umbenennen");
+            break;
+        case MENU_PROGRAMM_KOPIEREN:
+            ProgrammKopieren();
+            SpeicherBearbeitet("Programm kopieren");
+            break;
+        case MENU_PROGRAMM_EINFUEGEN:
+            ProgrammEinfuegen();
+            SpeicherBearbeitet("Programm einfügen");
+            break;
         default: break;
     }
 }

@@ -21,3 +21,15 @@ bool SpeicherDirekttestAktiv() { return gHaken.direkttestAktiv && gHaken.direktt
 void SpeicherDirekttestSenden(const Pruefschritt& schritt) {
     if (gHaken.direkttestSenden) gHaken.direkttestSenden(schritt);
 }
+
+void SpeicherVorher() {
+    if (gHaken.vorher) gHaken.vorher();
+}
+
+void SpeicherBearbeitet(const char* was) {
+    if (gHaken.bearbeitet) gHaken.bearbeitet(was);
+}
+
+void SpeicherGesperrt(bool an) {
+    if (gHaken.gesperrt) gHaken.gesperrt(an);
+}

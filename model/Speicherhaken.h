@@ -10,6 +10,9 @@ struct Speicherhaken {
     void (*neuAngelegt)() = nullptr;             // "Neu": nothing to save, no file name, title
     bool (*direkttestAktiv)() = nullptr;
     void (*direkttestSenden)(const Pruefschritt&) = nullptr;  // a checked panel step, sent and reported
+    void (*vorher)() = nullptr;                  // an operation on the store begins
+    void (*bearbeitet)(const char* was) = nullptr;  // ... and has ended (what it was, for undo)
+    void (*gesperrt)(bool an) = nullptr;         // a transfer or direct test begins or ends
 };
 
 void SpeicherhakenSetzen(const Speicherhaken& haken);
@@ -19,3 +22,6 @@ void SpeicherDatenGeaendert();
 void SpeicherNeuAngelegt();
 bool SpeicherDirekttestAktiv();
 void SpeicherDirekttestSenden(const Pruefschritt& schritt);
+void SpeicherVorher();
+void SpeicherBearbeitet(const char* was);
+void SpeicherGesperrt(bool an);

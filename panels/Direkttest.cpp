@@ -4,6 +4,7 @@
 #include "device/ComProgramme.h"
 #include "device/qvlkrv4.h"
 #include "model/Schrittbearbeitung.h"
+#include "model/Speicherhaken.h"
 #include "panels/Com.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -37,6 +38,7 @@ void Sperren(int gedimmt) {
     // What was copied before may no longer fit; only a new copy offers paste.
     SetMenuBarAttribute(menue, MENU_PROGRAMM_EINFUEGEN, ATTR_DIMMED, 1);
     SetCtrlAttribute(panelHandle, PANEL_PRUEFSCHRITTEINFUEGEN, ATTR_DIMMED, 1);
+    SpeicherGesperrt(gedimmt != 0);
 }
 
 }  // namespace

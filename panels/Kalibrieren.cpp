@@ -288,7 +288,18 @@ int KalZurueck_Callback(int, int, int event, void*, int, int) {
     return 0;
 }
 
+void KalibrierdateiAbgelegt() {
+    std::string pfad;
+    GetDroppedFile(pfad);
+    if (pfad.empty()) return;
+    Kalibrierwerte werte;
+    int status = KalibrierdateiLesen(pfad.c_str(), werte);
+    if (status == 0) KalibrierwerteAufsPanel(werte);
+    else QVL_Fehlerpopup(status);
+}
+
 int KalPanel_Callback(int, int event, void*, int, int) {
     if (event == EVENT_CLOSE) PanelWechseln(kalPanelHandle, panelHandle);
+    if (event == EVENT_FILESDROPPED) KalibrierdateiAbgelegt();
     return 0;
 }

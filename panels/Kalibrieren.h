@@ -101,4 +101,6 @@ int RechnerUebernehmen_Callback(int panel, int control, int event, void* callbac
                                 int eventData2);
 int KalZurueck_Callback(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 // Close box of the calibration panel: the same as "Zurück".
+// A calibration file dropped on the panel loads as its load button would load it.
+void KalibrierdateiAbgelegt();
 int KalPanel_Callback(int panel, int event, void* callbackData, int eventData1, int eventData2);

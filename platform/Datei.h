@@ -68,3 +68,9 @@ std::string DateiMusterName(const char* tempMuster, int n);
 // 0 or -1.
 int DateiErsetzen(const std::string& von, const std::string& ziel);
 int DateiEntfernen(const std::string& pfad);
+
+// The folder of this user's own files of the program (a list of recent files,
+// say), created when missing: ~/.config/krv4steuerung (or under
+// $XDG_CONFIG_HOME), %APPDATA%\krv4steuerung on Windows. Empty when the user
+// has none or it cannot be made.
+std::string BenutzerOrdner();

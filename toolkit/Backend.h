@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Dokument.h"
 #include "toolkit/PanelDef.h"
 
 // What a backend sees of the toolkit: the state of every loaded panel (kept
@@ -34,6 +35,8 @@ struct ControlState {
 struct MenuItemState {
     const MenuItemDef* def = nullptr;
     bool dimmed = false;
+    bool visible = true;
+    std::string label;  // "__" marks of the access key included
 };
 
 struct PanelState {
@@ -43,6 +46,7 @@ struct PanelState {
     std::string title;
     int top = 0, left = 0, width = 0, height = 0;
     int zoom = VAL_NO_ZOOM;
+    std::string dropFileTypes;  // empty: the panel takes no dropped file
     bool shown = false;
     int menuBar = 0;  // handle, 0 when the panel has none
     std::vector<ControlState> controls;  // in definition order
@@ -87,6 +91,11 @@ public:
     };
     virtual int FileSelectPopup(const FileSelect& request, std::string& path) = 0;
 
+    // Printing a document (print dialog) and making a PDF of it; a backend
+    // without paper has neither.
+    virtual int PrintDialog(const PrintDocument&) { return UIE_NO_BACKEND; }
+    virtual int RenderPdf(const PrintDocument&, std::string&) { return UIE_NO_BACKEND; }
+
     // A misuse of the toolkit by the program (bad handle, wrong value type).
     virtual void Misuse(const std::string& what) = 0;
 };
@@ -111,3 +120,7 @@ bool PanelReachable(int panel);
 int DispatchCtrlEvent(int panel, int control, int event, int eventData1 = 0, int eventData2 = 0);
 int DispatchPanelEvent(int panel, int event);
 void DispatchMenu(int menuBar, int menuItem);
+// Whether the panel takes this file when dropped, and the drop itself: the
+// panel's callback receives EVENT_FILESDROPPED. A refused file is not passed on.
+bool PanelTakesDroppedFile(int panel, const std::string& path);
+bool DispatchFileDrop(int panel, const std::string& path);

@@ -250,9 +250,27 @@ void ClosePanel(int panel) {
 void ChooseMenu(int panel, int menuItem) {
     PanelState* p = FindPanel(panel);
     MenuItemState* m = p ? p->MenuItem(menuItem) : nullptr;
-    if (!m || m->dimmed || !m->def->label || !PanelReachable(panel)) {
+    if (!m || m->dimmed || !m->visible || !m->def->label || !PanelReachable(panel)) {
         FailOn("ChooseMenu: item " + std::to_string(menuItem) + " is missing, dimmed or a separator");
         return;
     }
     DispatchMenu(p->menuBar, menuItem);
+}
+
+bool DropFile(int panel, const std::string& path) { return DispatchFileDrop(panel, path); }
+
+int HeadlessBackend::PrintDialog(const PrintDocument& document) {
+    if (cancelPrint_) {
+        cancelPrint_ = false;
+        return 1;
+    }
+    printed_.push_back(document);
+    return 0;
+}
+
+int HeadlessBackend::RenderPdf(const PrintDocument& document, std::string& pdf) {
+    printed_.push_back(document);
+    pdf = "%PDF-headless\n" + document.title + "\n";
+    for (const DocumentLine& line : document.lines) pdf += line.text + "\t" + line.value + "\n";
+    return 0;
 }

@@ -44,6 +44,11 @@ public:
     // Makes LoadPanel fail for that panel resource, as if it were missing.
     void RefusePanel(int resourceId) { refused_.push_back(resourceId); }
 
+    // ---- documents printed or made into a PDF, in order ----
+    const std::vector<PrintDocument>& Printed() const { return printed_; }
+    // The next print dialog is cancelled instead of printing.
+    void CancelNextPrint() { cancelPrint_ = true; }
+
     // ---- state a person would see ----
     bool Quitted() const { return quitted_; }
     int QuitCode() const { return quitCode_; }
@@ -69,6 +74,9 @@ public:
                             int escapeButton) override;
     int FileSelectPopup(const FileSelect& request, std::string& path) override;
     void Misuse(const std::string& what) override;
+    int PrintDialog(const PrintDocument& document) override;
+    // The bytes are the document's lines, not a real PDF.
+    int RenderPdf(const PrintDocument& document, std::string& pdf) override;
 
 private:
     struct Answer {
@@ -89,6 +97,8 @@ private:
     bool quitted_ = false;
     int quitCode_ = 0;
     double delayed_ = 0.0;
+    std::vector<PrintDocument> printed_;
+    bool cancelPrint_ = false;
 };
 
 // Installs a fresh headless backend and returns it (owned by the toolkit).
@@ -108,3 +118,6 @@ void Click(int panel, int control);                   // picture ring: left clic
 void Tick(int panel, int control);                    // timer tick; fails when disabled
 void ClosePanel(int panel);                           // the window's close box
 void ChooseMenu(int panel, int menuItem);             // menu item of the panel's menu bar
+// A file dragged onto the panel and let go: false when the panel refuses it
+// (the pointer's "no" sign), else its callback has handled the drop.
+bool DropFile(int panel, const std::string& path);

@@ -62,6 +62,8 @@ struct MenuItemDef {
     const char* label;  // nullptr: separator
     MenuCallbackPtr callback = nullptr;
     bool dimmed = false;
+    std::span<const MenuItemDef> submenu = {};  // not empty: the item opens these
+    bool visible = true;
 };
 
 struct MenuDef {

@@ -1,6 +1,7 @@
 #include "toolkit/Toolkit.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -161,8 +162,14 @@ int LoadPanel(int parentPanel, const char* fileName, int panelResourceId) {
     for (std::size_t i = 0; i < def->controls.size(); ++i) InitControl(p->controls[i], def->controls[i]);
     if (def->menuBar) {
         p->menuBar = gNextHandle++;
+        auto add = [&p](const MenuItemDef& item) {
+            p->menuItems.push_back({&item, item.dimmed, item.visible, item.label ? item.label : ""});
+        };
         for (const MenuDef& menu : def->menuBar->menus)
-            for (const MenuItemDef& item : menu.items) p->menuItems.push_back({&item, item.dimmed});
+            for (const MenuItemDef& item : menu.items) {
+                add(item);
+                for (const MenuItemDef& sub : item.submenu) add(sub);
+            }
     }
     PanelState& ref = *p;
     gPanels[p->handle] = std::move(p);
@@ -471,8 +478,9 @@ int SetPanelAttribute(int panel, int attribute, int value) {
 int SetPanelAttribute(int panel, int attribute, const char* value) {
     PanelState* p = Panel(panel, "SetPanelAttribute");
     if (!p) return UIE_BAD_PANEL;
-    if (attribute != ATTR_TITLE) return Misuse(UIE_BAD_ATTRIBUTE, "SetPanelAttribute: text for a number");
-    p->title = value ? value : "";
+    if (attribute == ATTR_DROP_FILE_TYPES) p->dropFileTypes = value ? value : "";
+    else if (attribute == ATTR_TITLE) p->title = value ? value : "";
+    else return Misuse(UIE_BAD_ATTRIBUTE, "SetPanelAttribute: text for a number");
     gBackend->PanelChanged(*p);
     return 0;
 }
@@ -509,9 +517,30 @@ int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value) {
     PanelState* p = FindPanelByMenuBar(menuBar);
     MenuItemState* m = p ? p->MenuItem(menuItem) : nullptr;
     if (!m) return Misuse(UIE_BAD_MENU, "SetMenuBarAttribute: no menu item " + std::to_string(menuItem));
-    if (attribute != ATTR_DIMMED) return Misuse(UIE_BAD_ATTRIBUTE, "SetMenuBarAttribute: attribute");
-    m->dimmed = value != 0;
+    if (attribute == ATTR_DIMMED) m->dimmed = value != 0;
+    else if (attribute == ATTR_VISIBLE) m->visible = value != 0;
+    else return Misuse(UIE_BAD_ATTRIBUTE, "SetMenuBarAttribute: attribute");
     gBackend->MenuChanged(*p, *m);
+    return 0;
+}
+
+int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* value) {
+    PanelState* p = FindPanelByMenuBar(menuBar);
+    MenuItemState* m = p ? p->MenuItem(menuItem) : nullptr;
+    if (!m) return Misuse(UIE_BAD_MENU, "SetMenuBarAttribute: no menu item " + std::to_string(menuItem));
+    if (attribute != ATTR_ITEM_NAME || !m->def->label)
+        return Misuse(UIE_BAD_ATTRIBUTE, "SetMenuBarAttribute: text attribute");
+    m->label = value ? value : "";
+    gBackend->MenuChanged(*p, *m);
+    return 0;
+}
+
+int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string& value) {
+    PanelState* p = FindPanelByMenuBar(menuBar);
+    MenuItemState* m = p ? p->MenuItem(menuItem) : nullptr;
+    if (!m) return Misuse(UIE_BAD_MENU, "GetMenuBarAttribute: no menu item " + std::to_string(menuItem));
+    if (attribute != ATTR_ITEM_NAME) return Misuse(UIE_BAD_ATTRIBUTE, "GetMenuBarAttribute: text attribute");
+    value = m->label;
     return 0;
 }
 
@@ -519,8 +548,9 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int& value) {
     PanelState* p = FindPanelByMenuBar(menuBar);
     MenuItemState* m = p ? p->MenuItem(menuItem) : nullptr;
     if (!m) return Misuse(UIE_BAD_MENU, "GetMenuBarAttribute: no menu item " + std::to_string(menuItem));
-    if (attribute != ATTR_DIMMED) return Misuse(UIE_BAD_ATTRIBUTE, "GetMenuBarAttribute: attribute");
-    value = m->dimmed;
+    if (attribute == ATTR_DIMMED) value = m->dimmed;
+    else if (attribute == ATTR_VISIBLE) value = m->visible;
+    else return Misuse(UIE_BAD_ATTRIBUTE, "GetMenuBarAttribute: attribute");
     return 0;
 }
 
@@ -689,6 +719,45 @@ int DispatchPanelEvent(int panel, int event) {
 void DispatchMenu(int menuBar, int menuItem) {
     PanelState* p = FindPanelByMenuBar(menuBar);
     MenuItemState* m = p ? p->MenuItem(menuItem) : nullptr;
-    if (!m || m->dimmed || !m->def->callback) return;
+    if (!m || m->dimmed || !m->visible || !m->def->callback) return;
     m->def->callback(menuBar, menuItem, nullptr, p->handle);
+}
+
+namespace {
+
+std::string gDroppedFile;
+
+bool EndsWithIgnoringCase(const std::string& text, const std::string& end) {
+    if (end.size() > text.size()) return false;
+    return std::equal(end.rbegin(), end.rend(), text.rbegin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+}  // namespace
+
+bool PanelTakesDroppedFile(int panel, const std::string& path) {
+    PanelState* p = FindPanel(panel);
+    if (!p || !p->def->callback || p->dropFileTypes.size() < 2 || p->dropFileTypes.compare(0, 1, "*") != 0)
+        return false;
+    if (!PanelReachable(panel)) return false;
+    // "*.krv": a name that ends in ".krv", and more than the extension.
+    const std::string extension = p->dropFileTypes.substr(1);
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.size() > extension.size() && EndsWithIgnoringCase(name, extension);
+}
+
+bool DispatchFileDrop(int panel, const std::string& path) {
+    if (!PanelTakesDroppedFile(panel, path)) return false;
+    PanelState* p = FindPanel(panel);
+    gDroppedFile = path;
+    p->def->callback(panel, EVENT_FILESDROPPED, nullptr, 0, 0);
+    gDroppedFile.clear();
+    return true;
+}
+
+int GetDroppedFile(std::string& path) {
+    path = gDroppedFile;
+    return 0;
 }

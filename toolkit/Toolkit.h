@@ -58,7 +58,16 @@ enum : int {
     ATTR_HEIGHT = 105,
     ATTR_WINDOW_ZOOM = 106,
     ATTR_VISIBLE_PANEL = 107,  // read only
+    ATTR_DROP_FILE_TYPES = 108,  // text, "*.krv": the panel takes one dropped file of that type
 };
+
+// Menu items: ATTR_DIMMED, ATTR_VISIBLE and their text. A leading "__" in the
+// text marks the next character as the item's access key.
+enum : int { ATTR_ITEM_NAME = 110 };
+
+// Panel event: a file of the panel's drop type was dropped on it; the path is
+// GetDroppedFile's while the callback runs.
+enum : int { EVENT_FILESDROPPED = 40 };
 
 enum : int { VAL_NO_ZOOM = 0, VAL_MINIMIZE = 1, VAL_MAXIMIZE = 2 };
 
@@ -136,6 +145,10 @@ int GetPanelAttribute(int panel, int attribute, std::string& value);
 int GetPanelMenuBar(int panel);
 int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value);
 int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int& value);
+int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* value);
+int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string& value);
+// The file of the EVENT_FILESDROPPED being handled; empty otherwise.
+int GetDroppedFile(std::string& path);
 
 int MessagePopup(const char* title, const char* message);
 // Up to three buttons (an empty or null label shows no button); returns the

@@ -3,7 +3,10 @@
 #include <limits>
 
 #include "app/Hauptpanel.h"
+#include "app/Bearbeiten.h"
 #include "app/Krv4Steuerung.h"
+#include "app/Pruefplan.h"
+#include "app/Zuletzt.h"
 #include "device/Krv4Funktionen.h"
 #include "model/Schrittbearbeitung.h"
 #include "model/Schrittliste.h"
@@ -178,13 +181,29 @@ const ControlDef kPanelControls[] = {
     Text(ID(PANEL, EINHEIT2), "V"),
 };
 
+#define ZULETZT(n) \
+    {.id = MENU_DATEI_ZULETZT_1 + (n), .name = "ZULETZT_" #n, .label = "", .callback = Menu_Zuletzt, .visible = false}
+const MenuItemDef kMenuZuletzt[] = {ZULETZT(0), ZULETZT(1), ZULETZT(2), ZULETZT(3),
+                                    ZULETZT(4), ZULETZT(5), ZULETZT(6), ZULETZT(7)};
+#undef ZULETZT
+
 const MenuItemDef kMenuDatei[] = {
     {MENU_DATEI_NEU, "NEU", "Neu", Menu_Datei},
     {MENU_DATEI_OEFFNEN, "OEFFNEN", "Öffnen", Menu_Datei},
+    {.id = MENU_DATEI_ZULETZT, .name = "ZULETZT", .label = "Zuletzt geöffnet", .dimmed = true,
+     .submenu = kMenuZuletzt},
     {MENU_DATEI_SPEICHERN, "SPEICHERN", "Speichern", Menu_Datei},
     {MENU_DATEI_SPEICHERNUNTER, "SPEICHERNUNTER", "Speichern unter", Menu_Datei},
     {MENU_DATEI_SEPARATOR, "SEPARATOR", nullptr},
+    {MENU_DATEI_DRUCKEN, "DRUCKEN", "Drucken…", Menu_Pruefplan},
+    {MENU_DATEI_PDF, "PDF", "Als PDF speichern…", Menu_Pruefplan},
+    {MENU_DATEI_SEPARATOR_2, "SEPARATOR_2", nullptr},
     {MENU_DATEI_BEENDEN, "BEENDEN", "Beenden", Menu_Datei},
+};
+
+const MenuItemDef kMenuBearbeiten[] = {
+    {MENU_BEARBEITEN_RUECKGAENGIG, "RUECKGAENGIG", "Rückgängig", Menu_Bearbeiten, true},
+    {MENU_BEARBEITEN_WIEDERHERSTELLEN, "WIEDERHERSTELLEN", "Wiederherstellen", Menu_Bearbeiten, true},
 };
 
 const MenuItemDef kMenuProgramm[] = {
@@ -199,6 +218,7 @@ const MenuItemDef kMenuHilfe[] = {
 
 const MenuDef kMenus[] = {
     {MENU_DATEI, "DATEI", "Datei", kMenuDatei},
+    {MENU_BEARBEITEN, "BEARBEITEN", "Bearbeiten", kMenuBearbeiten},
     {MENU_PROGRAMM, "PROGRAMM", "Programm", kMenuProgramm},
     {MENU_HILFE, "HILFE", "Hilfe", kMenuHilfe},
 };

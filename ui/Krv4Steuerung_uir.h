@@ -207,3 +207,14 @@ inline constexpr int MENU_PROGRAMM_KOPIEREN = 11;
 inline constexpr int MENU_PROGRAMM_EINFUEGEN = 12;
 inline constexpr int MENU_HILFE = 13;
 inline constexpr int MENU_HILFE_INFO = 14;
+// What an editor of valuable data offers besides: undo and redo, the files
+// opened last, the test plan on paper and as PDF.
+inline constexpr int MENU_BEARBEITEN = 15;
+inline constexpr int MENU_BEARBEITEN_RUECKGAENGIG = 16;
+inline constexpr int MENU_BEARBEITEN_WIEDERHERSTELLEN = 17;
+inline constexpr int MENU_DATEI_ZULETZT = 18;
+inline constexpr int MENU_DATEI_ZULETZT_1 = 19;  // to MENU_DATEI_ZULETZT_1 + 7
+inline constexpr int kZuletztPlaetze = 8;
+inline constexpr int MENU_DATEI_DRUCKEN = 27;
+inline constexpr int MENU_DATEI_PDF = 28;
+inline constexpr int MENU_DATEI_SEPARATOR_2 = 29;

@@ -1,9 +1,26 @@
 #include "support/AppFixture.h"
 
+#include <cstdlib>
+
 #include "app/Krv4Steuerung.h"
 #include "model/Programmverwaltung.h"
 #include "model/Schrittliste.h"
 #include "toolkit/Toolkit.h"
+
+namespace {
+
+// The suites keep their recent files away from the user's own list.
+const bool kEigenerBenutzerordner = [] {
+    const std::string ordner = ::testing::TempDir() + "krv4-test-benutzer";
+#ifdef _WIN32
+    _putenv_s("APPDATA", ordner.c_str());
+#else
+    setenv("XDG_CONFIG_HOME", ordner.c_str(), 1);
+#endif
+    return true;
+}();
+
+}  // namespace
 
 HeadlessBackend& FreshHeadlessToolkit() {
     return UseHeadlessBackend([](const std::string& what) { throw HeadlessFailure(what); });

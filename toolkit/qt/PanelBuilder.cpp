@@ -110,6 +110,10 @@ void PanelBuilder::EscapePresses(int id) {
     if (cv && qobject_cast<QPushButton*>(cv->widget)) view_.escapeControl = id;
 }
 
+void PanelBuilder::Shortcuts(int menuItem, const QList<QKeySequence>& keys) {
+    if (auto it = view_.actions.find(menuItem); it != view_.actions.end()) it->second->setShortcuts(keys);
+}
+
 void PanelBuilder::Shortcut(int menuItem, const QKeySequence& keys) {
     if (auto it = view_.actions.find(menuItem); it != view_.actions.end()) it->second->setShortcut(keys);
 }

@@ -68,6 +68,8 @@ public:
     void EnterPresses(int id);
     void EscapePresses(int id);
     void Shortcut(int menuItem, const QKeySequence& keys);
+    // Several key combinations for one item, the first one shown in the menu.
+    void Shortcuts(int menuItem, const QList<QKeySequence>& keys);
 
     // Places what the layout function left out, then sets the focus order.
     void Finish();

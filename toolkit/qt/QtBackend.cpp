@@ -38,6 +38,7 @@
 #include <thread>
 
 #include "toolkit/qt/Cp1252.h"
+#include "toolkit/qt/QtDruck.h"
 #include "toolkit/qt/PanelView.h"
 #include "toolkit/qt/QtToolkit.h"
 
@@ -52,6 +53,11 @@ QString Plain(const char* s) { return FromCp1252(s ? s : ""); }
 QString Literal(QString s) { return s.replace(QLatin1Char('&'), QStringLiteral("&&")); }
 // Window titles read "[*]" as the place of the modified mark.
 QString Title(const std::string& s) { return Plain(s).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")); }
+// A menu item's text: a leading "__" marks the next character as its access key.
+QString MenuText(const std::string& s) {
+    if (s.rfind("__", 0) == 0) return QStringLiteral("&") + Literal(Plain(s.substr(2)));
+    return Literal(Plain(s));
+}
 
 QSize PictureSize(const QString& name) {
     if (name.startsWith(QLatin1String("port_"))) return {104, 40};
@@ -102,6 +108,14 @@ public:
                             int escapeButton) override;
     int FileSelectPopup(const FileSelect& request, std::string& path) override;
     void Misuse(const std::string& what) override;
+    int PrintDialog(const PrintDocument& document) override {
+        PopupScope scope(*this);
+        return QtDokumentDrucken(document, PopupParent());
+    }
+    int RenderPdf(const PrintDocument& document, std::string& pdf) override { return QtDokumentPdf(document, pdf); }
+    void Bedienen(const std::function<void()>& action) {
+        Operator([&] { action(); });
+    }
 
 private:
     // While a pop-up of the toolkit is open, no timer tick is delivered.
@@ -152,6 +166,14 @@ private:
     std::set<std::pair<int, int>> pendingTicks_;
 };
 
+}  // namespace
+
+void QtBedienen(const std::function<void()>& handlung) {
+    if (gQt) gQt->Bedienen(handlung);
+}
+
+namespace {
+
 QtBackend::~QtBackend() {
     dying_ = true;
     if (gQt == this) gQt = nullptr;
@@ -186,6 +208,7 @@ void QtBackend::PanelLoaded(PanelState& p) {
     for (ControlState& c : p.controls) BuildControl(v, c);
     BuildMenu(p, v);
     LayoutPanel(v);
+    QtAblageEinrichten(v.window, p.handle);
     for (ControlState& c : p.controls) {
         ControlView& cv = v.controls[c.def->id];
         ApplyItems(cv, c);
@@ -445,7 +468,19 @@ void QtBackend::BuildMenu(PanelState& p, PanelView& v) {
                 m->addSeparator();
                 continue;
             }
-            QAction* action = m->addAction(Literal(Plain(item.label)));
+            if (!item.submenu.empty()) {
+                QMenu* sub = m->addMenu(MenuText(item.label));
+                v.actions[item.id] = sub->menuAction();
+                for (const MenuItemDef& subItem : item.submenu) {
+                    QAction* action = sub->addAction(MenuText(subItem.label ? subItem.label : ""));
+                    const int number = subItem.id;
+                    QObject::connect(action, &QAction::triggered, action,
+                                     [this, bar, number] { Operator([&] { DispatchMenu(bar, number); }); });
+                    v.actions[subItem.id] = action;
+                }
+                continue;
+            }
+            QAction* action = m->addAction(MenuText(item.label));
             const int number = item.id;
             QObject::connect(action, &QAction::triggered, action,
                              [this, bar, number] { Operator([&] { DispatchMenu(bar, number); }); });
@@ -611,7 +646,10 @@ void QtBackend::MenuChanged(PanelState& p, MenuItemState& item) {
     PanelView* v = View(p.handle);
     if (!v) return;
     auto it = v->actions.find(item.def->id);
-    if (it != v->actions.end()) it->second->setEnabled(!item.dimmed);
+    if (it == v->actions.end()) return;
+    it->second->setEnabled(!item.dimmed);
+    it->second->setVisible(item.visible);
+    it->second->setText(MenuText(item.label));
 }
 
 void QtBackend::ShowWindow(PanelState& p, PanelView& v) {

@@ -187,8 +187,12 @@ void LayoutMain(PanelBuilder& b) {
         {MENU_DATEI_SPEICHERN, QKeySequence(Qt::CTRL | Qt::Key_S)},
         {MENU_DATEI_SPEICHERNUNTER, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
         {MENU_DATEI_BEENDEN, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {MENU_DATEI_DRUCKEN, QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {MENU_BEARBEITEN_RUECKGAENGIG, QKeySequence(Qt::CTRL | Qt::Key_Z)},
     };
     for (auto& [item, key] : keys) b.Shortcut(item, key);
+    b.Shortcuts(MENU_BEARBEITEN_WIEDERHERSTELLEN,
+                {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 }
 
 // Rows that share the height a panel gets when it takes over the main
