@@ -233,6 +233,28 @@ TEST_F(KalibrierTest, WhatFollowsTheRecordOrItsHeaderIsNotSignificant) {
     ExpectBitGleich(Panelwerte(), kUngerade);
 }
 
+TEST_F(KalibrierTest, ADroppedCalibrationFileLoadsAsTheLoadButtonAndOthersAreRefused) {
+    PanelSetzen(kUngerade);
+    const std::string pfad = dir.Datei("geraet.krk");
+    Speichern(pfad);
+    PanelSetzen(Werte{});
+    ui->ClearShown();
+    EXPECT_FALSE(DropFile(kalPanelHandle, dir.Datei("programme.krv")));
+    EXPECT_FALSE(DropFile(kalPanelHandle, dir.Datei(".krk")));
+    EXPECT_TRUE(ui->Shown().empty());
+    ExpectBitGleich(Panelwerte(), Werte{});
+
+    EXPECT_TRUE(DropFile(kalPanelHandle, pfad));
+    EXPECT_TRUE(ui->Shown().empty());  // no dialog: the file is given
+    ExpectBitGleich(Panelwerte(), kUngerade);
+
+    Schreiben(dir.Datei("kurz.KRK"), Bytes(100));
+    ui->AnswerMessage();
+    EXPECT_TRUE(DropFile(kalPanelHandle, dir.Datei("kurz.KRK")));
+    ExpectFehlerpopup(-304000);
+    ExpectBitGleich(Panelwerte(), kUngerade);
+}
+
 TEST_F(KalibrierTest, CancelledDialogsDoNothing) {
     PanelSetzen(kUngerade);
     ui->AnswerFileSelect(VAL_NO_FILE_SELECTED);
