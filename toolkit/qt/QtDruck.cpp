@@ -29,6 +29,8 @@ struct Schriften {
             QFont f(basis, geraet);
             f.setPointSizeF(punkte);
             f.setBold(fett);
+            // No ligatures: "ff" stays two letters that a search in the PDF finds.
+            f.setStyleStrategy(QFont::PreferNoShaping);
             return f;
         };
         kopf = groesse(9, false);
@@ -73,6 +75,12 @@ int Setzen(QPaintDevice& geraet, QPagedPaintDevice* seiten, QPainter* maler, con
     };
     rahmen();
 
+    // The rows that follow line i, which its heading keeps on its page.
+    auto zeilenDanach = [&](std::size_t i) {
+        std::size_t n = 0;
+        while (i + 1 + n < d.lines.size() && d.lines[i + 1 + n].kind == DocumentLine::Row) ++n;
+        return static_cast<double>(n);
+    };
     for (std::size_t i = 0; i < d.lines.size(); ++i) {
         const DocumentLine& z = d.lines[i];
         const QFont* schrift = &s.text;
@@ -83,13 +91,14 @@ int Setzen(QPaintDevice& geraet, QPagedPaintDevice* seiten, QPainter* maler, con
                 schrift = &s.titel;
                 m = &mTitel;
                 vorher = y > kopfHoehe ? mTitel.height() * 0.8 : 0;
-                bleibtMit = mUnter.height() * 1.3 + mText.height() * 3;  // not alone at the foot of a page
+                // Not alone at the foot of a page: with its first step where that fits.
+                bleibtMit = mUnter.height() * 1.8 + mText.height() * 1.15 * (i + 1 < d.lines.size() ? zeilenDanach(i + 1) : 0);
                 break;
             case DocumentLine::Subheading:
                 schrift = &s.unter;
                 m = &mUnter;
                 vorher = y > kopfHoehe ? mUnter.height() * 0.6 : 0;
-                bleibtMit = mText.height() * 3;
+                bleibtMit = mText.height() * 1.15 * zeilenDanach(i);  // a step on one page
                 break;
             case DocumentLine::Row: break;
         }
@@ -98,6 +107,7 @@ int Setzen(QPaintDevice& geraet, QPagedPaintDevice* seiten, QPainter* maler, con
         const QRectF mass = m->boundingRect(QRectF(0, 0, textbreite, hoehe), Qt::TextWordWrap, text);
         const QRectF wertMass = m->boundingRect(QRectF(0, 0, breite - spalte, hoehe), Qt::TextWordWrap, wert);
         const double zeile = std::max({mass.height(), wertMass.height(), m->height()}) + m->height() * 0.15;
+        if (bleibtMit > unten - kopfHoehe - zeile) bleibtMit = 0;  // taller than a page: no use
         if (y + vorher + zeile + bleibtMit > unten && y > kopfHoehe) neueSeite();
         else y += vorher;
         if (maler) {
