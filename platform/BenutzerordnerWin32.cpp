@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 

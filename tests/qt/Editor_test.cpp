@@ -30,15 +30,8 @@ namespace {
 class QtEditor : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallQtToolkit();
-        InstallKrv4QtLook();
-        ProgrammspeicherZuruecksetzen();
-        KopierpufferZuruecksetzen();
-        static char name[] = "krv4steuerung";
-        char* argv[] = {name, nullptr};
-        ASSERT_EQ(Krv4SteuerungStarten(1, argv), 0);
+        Krv4AufQtStarten(false);
         window = QtPanelWindow(panelHandle);
-        WaitShown(window);
     }
     void TearDown() override { SetToolkitBackend(nullptr); }
 

@@ -81,5 +81,9 @@ void Click(QWidget* target, Qt::MouseButton button = Qt::LeftButton);
 void WaitShown(QWidget* window);
 // Runs `act` on the modal dialog once one is open and its event loop runs.
 void WhenModal(std::function<void(QWidget*)> act);
+// The program itself started on a fresh Qt toolkit, its main window shown;
+// with the service switch every control of every panel is there.
+void Krv4AufQtStarten(bool mitServiceschalter);
+
 // Runs the event loop until `done` or the time is up; false on time-out.
 bool RunUntil(const std::function<bool()>& done, int ms);

@@ -741,4 +741,67 @@ TEST_F(Vergleich, AReadAfterAWriteGivesTheStoreBackAsTheDeviceCarriesIt) {
     EXPECT_EQ(Meldungen(), (std::vector<std::string>{"Ergebnis|Vergleich erfolgreich"}));
 }
 
+// The store byte for byte, for undo and redo of a read.
+std::vector<unsigned char> Speicherbild() {
+    std::vector<unsigned char> b(sizeof gProg + sizeof gPruefschritte);
+    std::memcpy(b.data(), gProg, sizeof gProg);
+    std::memcpy(b.data() + sizeof gProg, gPruefschritte, sizeof gPruefschritte);
+    b.push_back(static_cast<unsigned char>(gProgIndex));
+    b.push_back(static_cast<unsigned char>(gPSanzahl));
+    b.push_back(static_cast<unsigned char>(gPSindex));
+    return b;
+}
+
+std::string MenueText(int punkt) {
+    std::string text;
+    GetMenuBarAttribute(GetPanelMenuBar(panelHandle), punkt, ATTR_ITEM_NAME, text);
+    return text;
+}
+
+void AlleProgrammeImGeraet(FakeKrv4& geraet) {
+    for (int p = 1; p <= kAnzahlProgramme; ++p) geraet.ProgrammAnlegen(p, "Geraet " + std::to_string(p), 2);
+}
+
+TEST_F(Transfer, AReadOfAllProgramsOverUnsavedEditsIsTakenBackAsOneStep) {
+    AlleProgrammeImGeraet(*geraet);
+    OperateIndex(panelHandle, PANEL_PROGRAMMLISTE, 2);
+    Press(panelHandle, PANEL_PRUEFSCHRITTNEU);
+    Operate(panelHandle, PANEL_NETZGERAETU, 17.5);
+    const auto vorher = Speicherbild();
+    const std::vector<std::string> listeVorher = Items(panelHandle, PANEL_PROGRAMMLISTE);
+
+    bool gedimmtWaehrendDesLesens = true;
+    geraet->beiSchreiben = [&] {
+        gedimmtWaehrendDesLesens = gedimmtWaehrendDesLesens && MenuDimmed(panelHandle, MENU_BEARBEITEN_RUECKGAENGIG) &&
+                                   MenuDimmed(panelHandle, MENU_BEARBEITEN_WIEDERHERSTELLEN);
+    };
+    Lesen(ALLE);
+    geraet->beiSchreiben = nullptr;
+    ASSERT_EQ(Int(panelHandle, PANEL_FEHLERNUMMER), 0);
+    ASSERT_EQ(Items(panelHandle, PANEL_PROGRAMMLISTE).at(2), "3 - Geraet 3");
+    EXPECT_TRUE(gedimmtWaehrendDesLesens);
+    EXPECT_EQ(MenueText(MENU_BEARBEITEN_RUECKGAENGIG), "Rückgängig: von KRV-4 lesen");
+    const auto gelesen = Speicherbild();
+
+    ChooseMenu(panelHandle, MENU_BEARBEITEN_RUECKGAENGIG);
+    EXPECT_EQ(Speicherbild(), vorher);
+    EXPECT_EQ(Items(panelHandle, PANEL_PROGRAMMLISTE), listeVorher);
+    EXPECT_EQ(Int(panelHandle, PANEL_PROGRAMMLISTE), 2);
+    EXPECT_DOUBLE_EQ(Real(panelHandle, PANEL_NETZGERAETU), 17.5);
+    EXPECT_TRUE(gDatenGeaendert);
+
+    ChooseMenu(panelHandle, MENU_BEARBEITEN_WIEDERHERSTELLEN);
+    EXPECT_EQ(Speicherbild(), gelesen);
+    EXPECT_EQ(Items(panelHandle, PANEL_PROGRAMMLISTE).at(2), "3 - Geraet 3");
+}
+
+TEST_F(Transfer, AReadAfterASaveStillAsksNothingOnQuitButItsUndoReturnsToTheFile) {
+    AlleProgrammeImGeraet(*geraet);
+    Lesen(ALLE);
+    EXPECT_FALSE(gDatenGeaendert);  // reads do not mark the data
+    ChooseMenu(panelHandle, MENU_BEARBEITEN_RUECKGAENGIG);
+    EXPECT_FALSE(gDatenGeaendert);  // back at the state of start-up
+    EXPECT_EQ(Items(panelHandle, PANEL_PROGRAMMLISTE).at(0), "1 - Programm 1");
+}
+
 }  // namespace

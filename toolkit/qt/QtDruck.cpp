@@ -9,6 +9,8 @@
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <algorithm>
 #include <optional>
 
 #include "toolkit/qt/Cp1252.h"
@@ -142,6 +144,11 @@ int QtDokumentDrucken(const PrintDocument& dokument, QWidget* eltern) {
     drucker.setDocName(FromCp1252(dokument.title));
     QPrintPreviewDialog vorschau(&drucker, eltern);
     vorschau.setWindowTitle(FromCp1252(dokument.title));
+    // A page that can be read, within the screen.
+    if (QScreen* bildschirm = QGuiApplication::primaryScreen()) {
+        const QSize platz = bildschirm->availableSize();
+        vorschau.resize(std::min(900, platz.width() * 9 / 10), std::min(1000, platz.height() * 9 / 10));
+    }
     std::optional<bool> gelungen;
     QObject::connect(&vorschau, &QPrintPreviewDialog::paintRequested, &vorschau,
                      [&](QPrinter* p) { gelungen = Malen(*p, dokument); });
