@@ -99,6 +99,8 @@ struct Bearbeitung {
     const char* menuetext;
 };
 
+void PrintTo(const Bearbeitung& b, std::ostream* os) { *os << b.name; }
+
 void Nichts(HeadlessBackend&) {}
 
 const Bearbeitung kBearbeitungen[] = {
