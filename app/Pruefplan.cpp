@@ -116,7 +116,7 @@ std::string Heute() {
     return text;
 }
 
-std::string DateinameTeil() {
+std::string DateinameOhnePfad() {
     std::string laufwerk, verzeichnis, datei;
     SplitPath(gDateiname, laufwerk, verzeichnis, datei);
     return datei;
@@ -141,7 +141,7 @@ int PdfSpeichern(const PrintDocument& plan) {
 
 void PruefplanErstellen(int erstes, int letztes, const char* datum, PrintDocument& plan) {
     plan = {};
-    plan.title = "Prüfplan " + DateinameTeil();
+    plan.title = "Prüfplan " + DateinameOhnePfad();
     plan.date = datum ? datum : "";
     plan.footer = "Seite %1 von %2";
     for (int i = erstes; i <= letztes && i < kAnzahlProgramme; ++i) {
