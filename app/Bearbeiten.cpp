@@ -55,6 +55,8 @@ void BearbeitenGesperrt(bool an) {
     gGesperrt = an;
     BearbeitenAktualisieren();
     ZuletztMenueAktualisieren();
+    // Like "Öffnen", a dropped file waits until the store is free again.
+    SetPanelAttribute(panelHandle, ATTR_DROP_FILE_TYPES, an ? "" : "*.krv");
 }
 
 void Menu_Bearbeiten(int, int menuItem, void*, int) {

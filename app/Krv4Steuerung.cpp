@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/Aenderungen.h"
+#include "app/Bearbeiten.h"
 #include "app/Hauptpanel.h"
 #include "app/Zuletzt.h"
 #include "errors/QVL_errorV3.h"
@@ -86,8 +87,9 @@ int Krv4SteuerungStarten(int argc, char* argv[]) {
     SpeicherhakenAnmelden();
     ProgrammeInitialisieren();
     ZuletztLaden();
-    // The main panel takes a dropped data file, the calibration panel a calibration file.
-    SetPanelAttribute(panelHandle, ATTR_DROP_FILE_TYPES, "*.krv");
+    // Nothing runs yet: the main panel takes a dropped data file, the
+    // calibration panel a calibration file.
+    BearbeitenGesperrt(false);
     SetPanelAttribute(kalPanelHandle, ATTR_DROP_FILE_TYPES, "*.krk");
     SetSystemAttribute(1420, 0);
     DisplayPanel(panelHandle);

@@ -271,6 +271,7 @@ TEST_F(UndoTest, BothItemsAreDimmedDuringADirectTest) {
     EXPECT_FALSE(KannRueckgaengig());
     EXPECT_FALSE(KannWiederherstellen());
     EXPECT_TRUE(MenuDimmed(panelHandle, MENU_DATEI_ZULETZT));
+    EXPECT_FALSE(DropFile(panelHandle, "/tmp/programme.krv"));  // as "Öffnen" is dimmed
     Operate(panelHandle, PANEL_NETZGERAETU, 9.0);  // goes to the device only
     DirekttestEinAus(0);
     EXPECT_TRUE(KannRueckgaengig());
