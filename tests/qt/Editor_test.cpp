@@ -1,3 +1,4 @@
+#include <QDoubleSpinBox>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,8 @@
 #include "ui/qt/Layouts.h"
 
 namespace {
+
+double Real(QWidget* feld) { return qobject_cast<QDoubleSpinBox*>(feld)->value(); }
 
 // The program itself on the Qt toolkit.
 class QtEditor : public ::testing::Test {
@@ -87,6 +90,25 @@ TEST_F(QtEditor, EditMenuStandsBetweenFileAndProgramWithItsShortcutsAndNamesTheS
     EXPECT_TRUE(redo->isEnabled());
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_FALSE(gDatenGeaendert);
+}
+
+// The program's undo, not the field's own: the value the field shows goes
+// back with the store.
+TEST_F(QtEditor, CtrlZInANumberFieldUndoesTheProgramsLastStep) {
+    auto* spannung = QtControlWidget(panelHandle, PANEL_NETZGERAETU);
+    spannung->setFocus();
+    Key(spannung, Qt::Key_Up);
+    Key(spannung, Qt::Key_Up);
+    ASSERT_DOUBLE_EQ(gPruefschritte[0].netzgeraetU, 0.2);
+    Key(spannung, Qt::Key_Z, QString(), Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(gPruefschritte[0].netzgeraetU, 0.1);
+    EXPECT_DOUBLE_EQ(Real(spannung), 0.1);
+    Key(spannung, Qt::Key_Z, QString(), Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(gPruefschritte[0].netzgeraetU, 0.2);
+    Key(spannung, Qt::Key_Z, QString(), Qt::ControlModifier);
+    Key(spannung, Qt::Key_Z, QString(), Qt::ControlModifier);
+    Key(spannung, Qt::Key_Y, QString(), Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(gPruefschritte[0].netzgeraetU, 0.1);
 }
 
 TEST_F(QtEditor, ADroppedDataFileOpensAfterTheQuestionAndOtherFilesAreRefused) {

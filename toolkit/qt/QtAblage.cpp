@@ -5,7 +5,7 @@
 
 #include "toolkit/Backend.h"
 #include "toolkit/qt/Cp1252.h"
-#include "toolkit/qt/QtDruck.h"
+#include "toolkit/qt/QtAblage.h"
 
 namespace {
 

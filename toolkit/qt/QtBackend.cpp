@@ -38,7 +38,9 @@
 #include <thread>
 
 #include "toolkit/qt/Cp1252.h"
+#include "toolkit/qt/QtAblage.h"
 #include "toolkit/qt/QtDruck.h"
+#include "toolkit/qt/QtTasten.h"
 #include "toolkit/qt/PanelView.h"
 #include "toolkit/qt/QtToolkit.h"
 
@@ -209,6 +211,7 @@ void QtBackend::PanelLoaded(PanelState& p) {
     BuildMenu(p, v);
     LayoutPanel(v);
     QtAblageEinrichten(v.window, p.handle);
+    QtMenuetastenVorrang(v.window);
     for (ControlState& c : p.controls) {
         ControlView& cv = v.controls[c.def->id];
         ApplyItems(cv, c);
