@@ -114,6 +114,13 @@ TEST_F(TestPlan, PrintAsksLikeTheTransfersAndPrintsTheCurrentOrAllPrograms) {
     EXPECT_EQ(ui->Printed()[0].lines.front().text, "Programm 2 - Dichtheit Öl");
     EXPECT_EQ(ui->Printed()[0].lines.size(), 1u + 2 * 24);
 
+    ui->CancelNextPrint();  // the print dialog closed without printing: nothing more is said
+    ui->AnswerGeneric(1);
+    const std::size_t gezeigt = ui->Shown().size();
+    ChooseMenu(panelHandle, MENU_DATEI_DRUCKEN);
+    EXPECT_EQ(ui->Printed().size(), 1u);
+    EXPECT_EQ(ui->Shown().size(), gezeigt + 1);
+
     ui->AnswerGeneric(2);
     ChooseMenu(panelHandle, MENU_DATEI_DRUCKEN);
     ASSERT_EQ(ui->Printed().size(), 2u);
