@@ -35,6 +35,11 @@ Stand Jetzt(const char* was) {
     return s;
 }
 
+// Bytes of n steps; a count outside the store's range compares nothing more.
+std::size_t Schrittbytes(int n) {
+    return sizeof(Pruefschritt) * static_cast<std::size_t>(n < 0 ? 0 : n > kMaxPruefschritte ? kMaxPruefschritte : n);
+}
+
 // What a save would write, the selection aside: the working copy is the
 // truth for its program, whatever the table still holds for it.
 bool GleicherInhalt(const Stand& a, const Stand& b) {
@@ -47,7 +52,7 @@ bool GleicherInhalt(const Stand& a, const Stand& b) {
             const int na = i == a.progIndex ? a.psAnzahl : a.prog[i].psAnzahl;
             const int nb = i == b.progIndex ? b.psAnzahl : b.prog[i].psAnzahl;
             if (std::memcmp(a.prog[i].name, b.prog[i].name, kNamenslaenge) != 0 || na != nb ||
-                std::memcmp(sa, sb, sizeof(Pruefschritt) * na) != 0)
+                std::memcmp(sa, sb, Schrittbytes(na)) != 0)
                 return false;
         }
         return true;
@@ -56,11 +61,11 @@ bool GleicherInhalt(const Stand& a, const Stand& b) {
         if (std::memcmp(a.prog[i].name, b.prog[i].name, kNamenslaenge) != 0) return false;
         if (i == a.progIndex) continue;
         if (a.prog[i].psAnzahl != b.prog[i].psAnzahl ||
-            std::memcmp(a.prog[i].schritte, b.prog[i].schritte, sizeof(Pruefschritt) * a.prog[i].psAnzahl) != 0)
+            std::memcmp(a.prog[i].schritte, b.prog[i].schritte, Schrittbytes(a.prog[i].psAnzahl)) != 0)
             return false;
     }
     return a.psAnzahl == b.psAnzahl &&
-           std::memcmp(a.arbeitskopie, b.arbeitskopie, sizeof(Pruefschritt) * a.psAnzahl) == 0;
+           std::memcmp(a.arbeitskopie, b.arbeitskopie, Schrittbytes(a.psAnzahl)) == 0;
 }
 
 void StandZeigen(const Stand& s) {
