@@ -24,6 +24,12 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#ifdef _WIN32
+#include <QWinEventNotifier>
+#include <windows.h>
+#else
+#include <QSocketNotifier>
+#endif
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWindow>
@@ -102,6 +108,8 @@ public:
                             int escapeButton) override;
     int FileSelectPopup(const FileSelect& request, std::string& path) override;
     void Misuse(const std::string& what) override;
+    void WatchExternal(std::intptr_t descriptor, std::function<void()> handler) override;
+    void ClosePopups() override;
 
 private:
     // While a pop-up of the toolkit is open, no timer tick is delivered.
@@ -145,6 +153,7 @@ private:
     std::map<int, std::unique_ptr<PanelView>> views_;
     QObject context_;  // owner of queued calls, so that none outlives the backend
     QEventLoop* loop_ = nullptr;
+    std::unique_ptr<QObject> external_;  // the notifier of WatchExternal
     int depth_ = 0;
     int popups_ = 0;
     bool dying_ = false;
@@ -724,6 +733,24 @@ int QtBackend::Run() {
 
 void QtBackend::Quit(int code) {
     if (loop_) loop_->exit(code);
+}
+
+void QtBackend::WatchExternal(std::intptr_t descriptor, std::function<void()> handler) {
+    external_.reset();
+    if (!handler || descriptor < 0) return;
+#ifdef _WIN32
+    auto* notifier = new QWinEventNotifier(reinterpret_cast<HANDLE>(descriptor));
+    QObject::connect(notifier, &QWinEventNotifier::activated, notifier, [handler] { handler(); });
+#else
+    auto* notifier = new QSocketNotifier(static_cast<qintptr>(descriptor), QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler] { handler(); });
+#endif
+    external_.reset(notifier);
+}
+
+void QtBackend::ClosePopups() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
 }
 
 void QtBackend::OnTick(int panel, int control) {
