@@ -1,5 +1,6 @@
 #include "app/Beendigung.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/Krv4Steuerung.h"
@@ -24,11 +25,15 @@ void SignalGekommen() {
 }
 
 // The process ends in the middle of the run (Qt calls exit() when the
-// connection to the display breaks): what can still be done is done.
+// connection to the display breaks): what can still be done is done. Then
+// it ends at once: the static objects would take down widgets that the
+// abandoned stack (a pop-up's own loop) still holds.
 void BeiProzessende() {
     if (!gLaeuft) return;
     VonAussenBeenden();
     Krv4SteuerungBeenden();
+    std::fflush(nullptr);
+    std::_Exit(1);
 }
 
 }  // namespace
