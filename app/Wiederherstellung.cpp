@@ -44,6 +44,18 @@ int WiederherstellungSchreiben() {
     return DateiSicherErsetzen(kWiederherstellungsdatei, inhalt.data(), inhalt.size()) == 0 ? 0 : -1;
 }
 
+bool WiederherstellungPruefen(const unsigned char* bytes, std::size_t laenge, Wiederherstellungsdaten* daten) {
+    if (bytes == nullptr || laenge < kDatenblockGroesse || laenge > kDateiMax) return false;
+    if (DatenblockPruefen(bytes, kDatenblockGroesse) != 0) return false;
+    const std::string inhalt(reinterpret_cast<const char*>(bytes), laenge);
+    std::size_t pos = kDatenblockGroesse;
+    Wiederherstellungsdaten gelesen;
+    if (!TextLesen(inhalt, pos, kZeitMax - 1, &gelesen.zeit)) return false;
+    if (!TextLesen(inhalt, pos, kMaxPathname - 1, &gelesen.dateiname) || pos != inhalt.size()) return false;
+    if (daten) *daten = gelesen;
+    return true;
+}
+
 bool WiederherstellungLesen(Wiederherstellungsdaten* daten, std::string* blockAusgabe) {
     int handle = DateiOeffnenZumLesen(kWiederherstellungsdatei);
     if (handle < 0) return false;
@@ -51,15 +63,10 @@ bool WiederherstellungLesen(Wiederherstellungsdaten* daten, std::string* blockAu
     std::string inhalt(kDateiMax + 1, '\0');
     long n = DateiLesen(handle, inhalt.data(), inhalt.size());
     DateiSchliessen(handle);
-    if (n < static_cast<long>(kDatenblockGroesse) || n > static_cast<long>(kDateiMax)) return false;
+    if (n < 0) return false;
     inhalt.resize(static_cast<std::size_t>(n));
-    const auto* bytes = reinterpret_cast<const unsigned char*>(inhalt.data());
-    if (DatenblockPruefen(bytes, kDatenblockGroesse) != 0) return false;
-    std::size_t pos = kDatenblockGroesse;
-    Wiederherstellungsdaten gelesen;
-    if (!TextLesen(inhalt, pos, kZeitMax - 1, &gelesen.zeit)) return false;
-    if (!TextLesen(inhalt, pos, kMaxPathname - 1, &gelesen.dateiname) || pos != inhalt.size()) return false;
-    *daten = gelesen;
+    if (!WiederherstellungPruefen(reinterpret_cast<const unsigned char*>(inhalt.data()), inhalt.size(), daten))
+        return false;
     if (blockAusgabe) *blockAusgabe = inhalt.substr(0, kDatenblockGroesse);
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Unsaved data of a run that ended without its operator (a signal, a lost
@@ -25,3 +26,5 @@ struct Wiederherstellungsdaten {
     std::string dateiname;  // the data file's name, "Unbenannt" for none
 };
 bool WiederherstellungLesen(Wiederherstellungsdaten* daten, std::string* block = nullptr);
+// The same for bytes in memory; daten may be null.
+bool WiederherstellungPruefen(const unsigned char* bytes, std::size_t laenge, Wiederherstellungsdaten* daten);

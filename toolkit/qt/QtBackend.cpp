@@ -26,7 +26,6 @@
 #include <QSignalBlocker>
 #ifdef _WIN32
 #include <QWinEventNotifier>
-#include <windows.h>
 #else
 #include <QSocketNotifier>
 #endif
@@ -739,7 +738,8 @@ void QtBackend::WatchExternal(std::intptr_t descriptor, std::function<void()> ha
     external_.reset();
     if (!handler || descriptor < 0) return;
 #ifdef _WIN32
-    auto* notifier = new QWinEventNotifier(reinterpret_cast<HANDLE>(descriptor));
+    // An event handle is a pointer.
+    auto* notifier = new QWinEventNotifier(reinterpret_cast<void*>(descriptor));
     QObject::connect(notifier, &QWinEventNotifier::activated, notifier, [handler] { handler(); });
 #else
     auto* notifier = new QSocketNotifier(static_cast<qintptr>(descriptor), QSocketNotifier::Read);
