@@ -8,6 +8,8 @@
 #include "app/Bearbeiten.h"
 #include "app/Hauptpanel.h"
 #include "app/Zuletzt.h"
+#include "app/Beendigung.h"
+#include "app/Wiederherstellung.h"
 #include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
 #include "panels/Com.h"
@@ -49,6 +51,10 @@ bool IstKalibrierSchalter(int argc, char* argv[]) {
     return argc == 2 && argv[1] != nullptr && std::strcmp(argv[1], kKalibrierSchalter) == 0;
 }
 
+// A mistyped switch ("-P=SrvModeOpen", "--help") is no file name; a file
+// whose name begins with "-" is still reached as "./-name".
+bool IstDateiargument(const char* argument) { return argument != nullptr && argument[0] != '-'; }
+
 constexpr int kOeffnungsfehler = -308000;
 
 int AufrufDateiLaden(const char* argument) {
@@ -69,6 +75,7 @@ void PanelsInitialisieren(const char* version, const char* datum) {
 
 int Krv4SteuerungStarten(int argc, char* argv[]) {
     if (InitToolkit(argc, argv) < 0) return -1;
+    BeendigungssignaleBeobachten();
     RegisterPanelFile(Krv4SteuerungPanelFile());
     for (const PanelLaden& p : kPanels) {
         *p.handle = LoadPanel(p.kindDesHauptpanels ? panelHandle : 0, kPanelFile, p.resource);
@@ -93,22 +100,33 @@ int Krv4SteuerungStarten(int argc, char* argv[]) {
     SetPanelAttribute(kalPanelHandle, ATTR_DROP_FILE_TYPES, "*.krk");
     SetSystemAttribute(1420, 0);
     DisplayPanel(panelHandle);
-    if (argc == 2 && !gKalibrierFlag && argv[1] != nullptr) AufrufDateiOeffnen(argv[1]);
+    // Data taken back from the last run would be lost to a file opened now.
+    bool wiederhergestellt = WiederherstellungAnbieten();
+    if (argc == 2 && !gKalibrierFlag && IstDateiargument(argv[1]) && !wiederhergestellt) AufrufDateiOeffnen(argv[1]);
     return 0;
 }
 
 int AufrufDateiOeffnen(const char* argument) { return OeffnenAbschliessen(AufrufDateiLaden(argument)); }
 
 void Krv4SteuerungBeenden() {
+    LaufEndet();
     if (DirekttestAktiv()) DirekttestEinAus(0);
     IniSchreiben();
+    // Nobody was asked whether to save.
+    if (VonAussenBeendet() && gDatenGeaendert) WiederherstellungSchreiben();
     Com_CloseComPort();
 }
 
 int Krv4SteuerungAusfuehren(int argc, char* argv[]) {
-    if (Krv4SteuerungStarten(argc, argv) < 0) return -1;
+    BeendigungssignaleEinrichten();
+    if (Krv4SteuerungStarten(argc, argv) < 0) {
+        BeendigungssignaleFreigebenNachLauf();
+        return -1;
+    }
+    LaufBeginnt();
     RunUserInterface();
     Krv4SteuerungBeenden();
+    BeendigungssignaleFreigebenNachLauf();
     return 0;
 }
 

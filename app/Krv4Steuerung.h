@@ -15,9 +15,11 @@ inline constexpr int kFehlercodeStart = -1;
 
 // Steps of start-up up to the shown main panel: 0, or -1 when the toolkit
 // cannot start or a panel cannot be loaded. A single argument other than the
-// service switch is a data file, opened as "Öffnen" opens it.
+// service switch is a data file, opened as "Öffnen" opens it, unless it
+// begins with "-": that is a switch, and like every other command line ignored.
 int Krv4SteuerungStarten(int argc, char* argv[]);
-// Steps after the event loop: direct test off, settings written, port closed.
+// Steps after the event loop: direct test off, settings written, port closed;
+// after an end from outside, unsaved data into the recovery file.
 void Krv4SteuerungBeenden();
 // The whole run: start-up, event loop, shutdown. The exit code of main.
 int Krv4SteuerungAusfuehren(int argc, char* argv[]);

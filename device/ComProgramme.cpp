@@ -64,6 +64,10 @@ int Text(int port, char adresse, const char* name, const char* wert) {
     return QVLKRV4_ParameterSchreiben(port, adresse, name, 0.0, 0, wert);
 }
 
+// "#" starts every frame and CR ends it; the other control characters
+// include the device's answer bytes. None of them may stand in a name.
+bool ZeichenAufDerLeitung(unsigned char z) { return z >= 0x20 && z < 0x7F && z != '#'; }
+
 }  // namespace
 
 void NameNachKrv4(const char* name, char* ziel, int groesse) {
@@ -82,7 +86,7 @@ void NameNachKrv4(const char* name, char* ziel, int groesse) {
             case 0xD6: anhaengen("Oe"); break;
             case 0xDC: anhaengen("Ue"); break;
             case 0xDF: anhaengen("ss"); break;
-            default: ziel[n++] = *z < 0x80 ? static_cast<char>(*z) : '?'; break;
+            default: ziel[n++] = ZeichenAufDerLeitung(*z) ? static_cast<char>(*z) : '?'; break;
         }
     }
     ziel[n] = '\0';

@@ -37,8 +37,9 @@ inline constexpr int32_t kRelaisNetzgeraet = 0x01000000;
 inline constexpr int32_t kRelaisImpuls = 0x02000000;
 
 // The device holds names of at most 20 characters on a 7-bit line: umlauts
-// and ß are spelled out, any other character above 127 becomes "?", then the
-// name is cut to 20 characters. ziel holds at least 21 characters.
+// and ß are spelled out, any other character above 127 becomes "?", and so
+// do "#" and the control characters, which the framing keeps for itself;
+// then the name is cut to 20 characters. ziel holds at least 21 characters.
 void NameNachKrv4(const char* name, char* ziel, int groesse);
 
 void PruefschrittNachKrv4(const Pruefschritt& schritt, Krv4Pruefschritt& bild);

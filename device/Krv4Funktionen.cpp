@@ -1,5 +1,7 @@
 #include "device/Krv4Funktionen.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +16,10 @@
 namespace {
 
 constexpr double kToleranz = 0.0001;
+// Decimal values are not exact in binary: 0.1411 - 0.141 comes out a little
+// above 0.0001. The margin covers that error and stays far below the
+// device's resolution of 0.001.
+constexpr double kRundungsrand = 1e-9;
 
 void Fortschritt(const char* text) { SetCtrlVal(fortschrittPanelHandle, FORTSCHPNL_TEXT, text); }
 
@@ -101,7 +107,10 @@ void LeeresProgramm(Programm& p) {
     for (Pruefschritt& s : p.schritte) s = kStandardPruefschritt;
 }
 
-bool RealVerschieden(double geraet, double pc) { return geraet < pc - kToleranz || geraet > pc + kToleranz; }
+bool RealVerschieden(double geraet, double pc) {
+    const double grenze = kToleranz + kRundungsrand + 64 * DBL_EPSILON * std::max(std::fabs(geraet), std::fabs(pc));
+    return !(std::fabs(geraet - pc) <= grenze);
+}
 
 }  // namespace
 

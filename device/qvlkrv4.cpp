@@ -120,10 +120,11 @@ bool ImBereich(const QVLKRV4_Parameter& p, double realWert, int ganzWert, const 
                 return false;
             }
             size_t n = std::strlen(textWert);
-            // A CR inside the name would end the command early, and the line
-            // carries 7 data bits: a byte above 127 would arrive changed.
+            // A CR inside the name would end the command early and a "#"
+            // would start another one; the line carries 7 data bits: a byte
+            // above 127 would arrive changed.
             for (const char* z = textWert; *z; ++z) {
-                if (*z == CR || static_cast<unsigned char>(*z) > 127) {
+                if (*z == CR || *z == '#' || static_cast<unsigned char>(*z) > 127) {
                     return false;
                 }
             }

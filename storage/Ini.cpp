@@ -195,9 +195,14 @@ int Ini_ReadFromFile(IniText dokument, const char* pfad) {
     Zerleger zerleger(gelesen);
     char puffer[4096];
     long n = 0;
-    while ((n = DateiLesen(handle, puffer, sizeof puffer)) > 0) zerleger.Bytes(puffer, static_cast<std::size_t>(n));
+    std::size_t gesamt = 0;
+    while ((n = DateiLesen(handle, puffer, sizeof puffer)) > 0) {
+        gesamt += static_cast<std::size_t>(n);
+        if (gesamt > kIniGroessteDatei) break;
+        zerleger.Bytes(puffer, static_cast<std::size_t>(n));
+    }
     DateiSchliessen(handle);
-    if (n < 0) return kIniLesefehler;
+    if (n < 0 || gesamt > kIniGroessteDatei) return kIniLesefehler;
     zerleger.Ende();
     Uebernehmen(*dokument, gelesen);
     return 0;

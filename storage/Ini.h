@@ -27,7 +27,9 @@ void Ini_Dispose(IniText dokument);
 
 // Adds every section and item of the file to the document; an item that is
 // there already takes the file's value. 0 or a code; on a code the document
-// is unchanged.
+// is unchanged. A file larger than kIniGroessteDatei is no settings file:
+// kIniLesefehler, after reading no more than that.
+inline constexpr std::size_t kIniGroessteDatei = 64 * 1024;
 int Ini_ReadFromFile(IniText dokument, const char* pfad);
 // The same for text already in memory (the reading rules are those of a file).
 int Ini_ReadFromText(IniText dokument, const char* text, std::size_t laenge);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,6 +100,11 @@ public:
 
     // A misuse of the toolkit by the program (bad handle, wrong value type).
     virtual void Misuse(const std::string& what) = 0;
+
+    // See WatchExternalEvents; an empty handler removes the source.
+    virtual void WatchExternal(std::intptr_t, std::function<void()>) {}
+    // Closes every pop-up that is open, as with its escape button.
+    virtual void ClosePopups() {}
 };
 
 // Installs the backend; discards every loaded panel of the previous one.

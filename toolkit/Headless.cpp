@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Signale.h"
+
 namespace {
 
 const char* KindName(ShownPopup::Kind kind) {
@@ -124,10 +126,24 @@ void HeadlessBackend::PopupInstalled(PanelState& panel, bool installed) {
     }
 }
 
+void HeadlessBackend::WatchExternal(std::intptr_t descriptor, std::function<void()> handler) {
+    externalDescriptor_ = handler ? descriptor : -1;
+    externalHandler_ = std::move(handler);
+}
+
+int HeadlessBackend::External(bool warten) {
+    if (externalDescriptor_ < 0 || !externalHandler_) return -1;
+    if (!DeskriptorAbwarten(externalDescriptor_, warten ? -1 : 0)) return 0;
+    std::function<void()> handler = externalHandler_;
+    handler();
+    return 1;
+}
+
 int HeadlessBackend::Run() {
     running_ = true;
     quitted_ = false;
     while (!quitted_) {
+        if (External(actions_.empty()) == 1) continue;
         if (actions_.empty()) {
             running_ = false;
             Fail("RunUserInterface: the event loop would wait for ever (no operator action queued)");
@@ -147,6 +163,7 @@ void HeadlessBackend::Quit(int code) {
 }
 
 void HeadlessBackend::ProcessEvents() {
+    External(false);
     // Only what is pending now; actions queued by these callbacks wait.
     std::size_t n = actions_.size();
     for (std::size_t i = 0; i < n && !actions_.empty(); ++i) {
@@ -157,6 +174,7 @@ void HeadlessBackend::ProcessEvents() {
 }
 
 void HeadlessBackend::WaitForEvent() {
+    if (External(actions_.empty()) == 1) return;
     if (actions_.empty()) {
         Fail("WaitForSystemEvent: would wait for ever (no operator action queued)");
         // A handler that returns cannot release the waiting caller.

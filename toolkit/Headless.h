@@ -10,7 +10,8 @@
 // The toolkit without a screen: panels live in memory only. Tests operate
 // controls as a person would, queue the answers to pop-ups and read back what
 // was shown. Nothing waits: an event loop with nothing left to do, or a
-// pop-up nobody answers, is reported through the failure handler.
+// pop-up nobody answers, is reported through the failure handler (unless an
+// external source, see WatchExternal, can still wake it).
 
 struct ShownPopup {
     enum Kind { Message, Generic, FileSelect } kind = Message;
@@ -77,8 +78,15 @@ public:
     int PrintDialog(const PrintDocument& document) override;
     // The bytes are the document's lines, not a real PDF.
     int RenderPdf(const PrintDocument& document, std::string& pdf) override;
+    // With an external source, an event loop or a modal wait with nothing
+    // queued blocks until the source is ready, instead of failing.
+    void WatchExternal(std::intptr_t descriptor, std::function<void()> handler) override;
 
 private:
+    // Runs the external handler if its source is ready, waiting for it when
+    // warten: 1 when it ran, 0 when the source was not ready, -1 without one.
+    int External(bool warten);
+
     struct Answer {
         ShownPopup::Kind kind;
         int value;
@@ -93,6 +101,8 @@ private:
     std::deque<std::function<void()>> actions_;
     std::vector<int> popups_;
     std::vector<int> refused_;
+    std::intptr_t externalDescriptor_ = -1;
+    std::function<void()> externalHandler_;
     bool running_ = false;
     bool quitted_ = false;
     int quitCode_ = 0;

@@ -16,6 +16,9 @@ std::unique_ptr<ToolkitBackend> gBackend;
 std::vector<const PanelFileDef*> gPanelFiles;
 std::map<int, std::unique_ptr<PanelState>> gPanels;  // by handle
 int gNextHandle = 1;
+// Set by AbortUserInterface: nobody is there to answer.
+bool gAborted = false;
+int gAbortCode = 0;
 std::vector<int> gPopups;  // installed modal panels, innermost last
 
 int Misuse(int code, const std::string& what) {
@@ -118,6 +121,7 @@ void SetToolkitBackend(std::unique_ptr<ToolkitBackend> backend) {
     gPanels.clear();
     gPopups.clear();
     gNextHandle = 1;
+    gAborted = false;
     gBackend = std::move(backend);
 }
 
@@ -193,13 +197,33 @@ int HidePanel(int panel) {
     return 0;
 }
 
-int RunUserInterface() { return gBackend ? gBackend->Run() : UIE_NO_BACKEND; }
+int RunUserInterface() {
+    if (!gBackend) return UIE_NO_BACKEND;
+    return gAborted ? gAbortCode : gBackend->Run();
+}
 
 int QuitUserInterface(int returnCode) {
     if (!gBackend) return UIE_NO_BACKEND;
     gBackend->Quit(returnCode);
     return 0;
 }
+
+int WatchExternalEvents(std::intptr_t descriptor, void (*handler)()) {
+    if (!gBackend) return UIE_NO_BACKEND;
+    gBackend->WatchExternal(descriptor, handler ? std::function<void()>(handler) : std::function<void()>());
+    return 0;
+}
+
+int AbortUserInterface(int returnCode) {
+    if (!gBackend) return UIE_NO_BACKEND;
+    gAborted = true;
+    gAbortCode = returnCode;
+    gBackend->Quit(returnCode);
+    gBackend->ClosePopups();
+    return 0;
+}
+
+bool UserInterfaceAborted() { return gAborted; }
 
 int InstallPopup(int panel) {
     PanelState* p = Panel(panel, "InstallPopup");
@@ -232,6 +256,7 @@ int ProcessSystemEvents() {
 
 int WaitForSystemEvent() {
     if (!gBackend) return UIE_NO_BACKEND;
+    if (gAborted) return 0;
     gBackend->WaitForEvent();
     return 0;
 }
@@ -556,6 +581,7 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int& value) {
 
 int MessagePopup(const char* title, const char* message) {
     if (!gBackend) return UIE_NO_BACKEND;
+    if (gAborted) return 1;
     return gBackend->MessagePopup(title ? title : "", message ? message : "");
 }
 
@@ -567,6 +593,8 @@ int GenericMessagePopup(const char* title, const char* message, const char* butt
         if (b == nullptr || *b == '\0') break;
         buttons.emplace_back(b);
     }
+    const int n = static_cast<int>(buttons.size());
+    if (gAborted) return escapeButton >= 1 && escapeButton <= n ? escapeButton : n;
     return gBackend->GenericMessagePopup(title ? title : "", message ? message : "", buttons, activeButton,
                                          enterButton, escapeButton);
 }
@@ -575,6 +603,8 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec, c
                     const char* title, int buttonKind, int restrictDirectory, int restrictExtension,
                     int allowCancel, int allowMakeDirectory, std::string& pathName) {
     if (!gBackend) return UIE_NO_BACKEND;
+    pathName.clear();
+    if (gAborted) return VAL_NO_FILE_SELECTED;
     ToolkitBackend::FileSelect request;
     request.defaultDirectory = defaultDirectory ? defaultDirectory : "";
     request.defaultFileSpec = defaultFileSpec ? defaultFileSpec : "";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -164,6 +165,18 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec, c
 // Splits a path into drive (always empty here), directory (with its trailing
 // separator) and file name.
 int SplitPath(const char* path, std::string& drive, std::string& directory, std::string& fileName);
+
+// Events from outside the operator (the signals that end the program): the
+// handler runs on the GUI thread, in the event loop and in modal waits,
+// whenever the descriptor is ready (a file descriptor; on Windows an event
+// handle). One source at a time; a null handler removes it.
+int WatchExternalEvents(std::intptr_t descriptor, void (*handler)());
+// Ends the event loop as QuitUserInterface does, for a program that must end
+// without its operator: the pop-ups open now close as with their escape
+// button, later ones are answered so at once without being shown, and modal
+// waits return at once.
+int AbortUserInterface(int returnCode);
+bool UserInterfaceAborted();
 
 // Blocks for that time and handles no event meanwhile: an operator action
 // that arrives waits until the running callback has returned.

@@ -80,7 +80,7 @@ class ServiceSwitchTest : public AppTest, public ::testing::WithParamInterface<S
 
 TEST_P(ServiceSwitchTest, CalibrationButtonOnlyForTheExactSwitchAlone) {
     const std::vector<std::string>& args = GetParam().args;
-    if (args.size() == 1 && !GetParam().kalibrierung) {
+    if (args.size() == 1 && !GetParam().kalibrierung && args.front()[0] != '-') {
         // Any other single argument names a data file to open; none of these
         // exists, so "Öffnen"'s pop-up comes, and the program starts anyway.
         ui = &FreshHeadlessToolkit();
@@ -92,7 +92,9 @@ TEST_P(ServiceSwitchTest, CalibrationButtonOnlyForTheExactSwitchAlone) {
         ASSERT_EQ(ui->Shown().size(), 1u);
         EXPECT_EQ(ui->Shown().front().title, "Fehler #308000");
     } else {
+        // A switch, known or not, opens nothing: no pop-up comes.
         ASSERT_EQ(Start(args), 0);
+        EXPECT_TRUE(ui->Shown().empty());
     }
     EXPECT_EQ(gKalibrierFlag, GetParam().kalibrierung);
     EXPECT_EQ(Attribute(panelHandle, PANEL_KALIBRIERUNG, ATTR_VISIBLE), GetParam().kalibrierung ? 1 : 0);
@@ -104,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(Kommandozeile, ServiceSwitchTest,
                                            SchalterFall{{"-P=SrvModeOpen"}, false},
                                            SchalterFall{{"-p=SrvModeOpen", "x"}, false},
                                            SchalterFall{{"x", "-p=SrvModeOpen"}, false},
-                                           SchalterFall{{"-p=SrvModeOpen "}, false}));
+                                           SchalterFall{{"-p=SrvModeOpen "}, false},
+                                           SchalterFall{{"--help"}, false}, SchalterFall{{"-"}, false},
+                                           SchalterFall{{"kein-schalter.krv"}, false}));
 
 TEST(StartFailure, AFailingPanelLoadEndsStartUpWithMinusOne) {
     for (int panel : {PANEL, STRINGPNL, KALPANEL}) {

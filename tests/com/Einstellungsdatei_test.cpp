@@ -1,5 +1,8 @@
 #include <sys/stat.h>
 
+#include <chrono>
+#include <cstdint>
+
 #include "com/ComFixture.h"
 #include "com/Dateihilfen.h"
 #include "storage/Dateifunktionen.h"
@@ -43,6 +46,48 @@ TEST_F(Einstellungsdatei, AFileThatCannotBeReadIsSkipped) {
     fs::create_directory(kEinstellungsdatei);
     EXPECT_EQ(IniLaden(), -801410);
     EXPECT_EQ(Oeffnungen(), 0);
+}
+
+// A settings file is a few lines: a larger one is refused unread, however
+// large, and start-up stays quick.
+TEST_F(Einstellungsdatei, AFileLargerThan64KiBIsUnreadableAndStartUpStaysQuick) {
+    const std::string gueltig = "[KRV4]\r\nport = 3\r\n";
+    std::string viele;
+    for (int i = 0; viele.size() < 2'000'000; ++i) viele += "[A" + std::to_string(i) + "]\r\nx = 1\r\n";
+    const struct {
+        const char* was;
+        std::uintmax_t groesse;  // the valid text padded with a comment to this size; 0: `viele`
+        int ergebnis;
+    } faelle[] = {
+        {"64 KiB", 64 * 1024, 0},
+        {"64 KiB + 1", 64 * 1024 + 1, -801410},
+        {"2 MB, 100000 sections", 0, -801410},
+        {"4 GiB, sparse", 4ull << 30, -801410},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.was);
+        if (f.groesse == 0) {
+            DateiAnlegen(kEinstellungsdatei, viele + gueltig);
+        } else if (f.groesse < (1u << 20)) {
+            std::string text = gueltig + ";" + std::string(f.groesse - gueltig.size() - 3, 'x') + "\r\n";
+            ASSERT_EQ(text.size(), f.groesse);
+            DateiAnlegen(kEinstellungsdatei, text);
+        } else {
+            DateiAnlegen(kEinstellungsdatei, gueltig);
+            fs::resize_file(kEinstellungsdatei, f.groesse);
+        }
+        Com_CloseComPort();
+        const auto beginn = std::chrono::steady_clock::now();
+        ASSERT_EQ(Start(), 0);
+        const double sekunden = std::chrono::duration<double>(std::chrono::steady_clock::now() - beginn).count();
+        EXPECT_LT(sekunden, 0.5);
+        EXPECT_EQ(Com_ComPort(), f.ergebnis == 0 ? 3 : -1);
+        EXPECT_EQ(Fehleranzeigen(), KeinFehler());
+        if (f.ergebnis != 0) {
+            EXPECT_EQ(IniLaden(), f.ergebnis);
+        }
+        fs::remove(kEinstellungsdatei);
+    }
 }
 
 struct Fall {

@@ -422,6 +422,9 @@ TEST_F(Treiber, RangeLimitsAreCheckedBeforeSending) {
         {"schrittname", 0, 0, n21.c_str(), nullptr},
         // A CR would end the command inside the name.
         {"schrittname", 0, 0, "ab\rcd", nullptr},
+        // A "#" would start another command, which the device would sync on.
+        {"schrittname", 0, 0, "Ventil #2", nullptr},
+        {"programmname", 0, 0, "Ventil ?2", "#1N1WVentil ?2\r"},
         // The line carries 7 data bits: "ü" would reach the device as "|".
         {"schrittname", 0, 0, "M\xFCller", nullptr},
         {"programmname", 0, 0, "\x80", nullptr},

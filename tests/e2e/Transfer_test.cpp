@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -158,6 +159,46 @@ TEST_F(TransferE2e, WriteAllReadAllCompareAll) {
     ASSERT_EQ(ui->Shown().size(), 2u);
     EXPECT_EQ(ui->Shown()[1].title, "Ergebnis");
     EXPECT_EQ(ui->Shown()[1].message, "Vergleich erfolgreich");
+}
+
+// "#" begins every frame: in a name it goes out as "?", so the device takes
+// the whole write, and the compare, which forms the names the same way, agrees.
+TEST_F(TransferE2e, NamesHoldingAHashAreWrittenAndComparedWhole) {
+    const std::string log = TempName("krv4_transfer_raute.log");
+    std::remove(log.c_str());
+    Starten({"--log", log});
+    VielfaeltigerSpeicher();
+    const char* namen[] = {"Ventil #2", "#", "##3 #\r#", "Größe #1"};
+    for (int i = 0; i < 4; ++i) {
+        std::memset(gProg[i].name, 0, sizeof gProg[i].name);
+        NameSetzen(gProg[i].name, namen[i]);
+        std::memset(gProg[i].schritte[0].name, 0, sizeof gProg[i].schritte[0].name);
+        NameSetzen(gProg[i].schritte[0].name, namen[3 - i]);
+    }
+    ProgrammverwaltungNachDateiLaden();
+    Programm geschrieben[kAnzahlProgramme];
+    std::memcpy(geschrieben, gProg, sizeof gProg);
+    ASSERT_EQ(Knopf(PANEL_GERAETSCHREIBEN, 2), 0);
+    std::vector<std::string> empfangen;
+    std::ifstream f(log);
+    for (std::string z; std::getline(f, z);)
+        if (z.size() > 16 && z.compare(13, 2, "<-") == 0) empfangen.push_back(z.substr(16));
+    EXPECT_NE(std::find(empfangen.begin(), empfangen.end(), "#1N1WVentil ?2<CR>"), empfangen.end());
+    EXPECT_NE(std::find(empfangen.begin(), empfangen.end(), "#1N2WVentil ?2<CR>"), empfangen.end());
+    EXPECT_NE(std::find(empfangen.begin(), empfangen.end(), "#1N1W??3 ??" "?<CR>"), empfangen.end());
+    EXPECT_NE(std::find(empfangen.begin(), empfangen.end(), "#1N1WGroesse ?1<CR>"), empfangen.end());
+    for (const std::string& r : empfangen) EXPECT_EQ(r.find('#', 1), std::string::npos) << r;
+
+    ui->ClearShown();
+    ASSERT_EQ(Knopf(PANEL_GERAETVERGLEICHEN, 2, 1), 0);
+    ASSERT_EQ(ui->Shown().size(), 2u);
+    EXPECT_EQ(ui->Shown()[1].message, "Vergleich erfolgreich");
+
+    ProgrammeInitialisieren();
+    ASSERT_EQ(Knopf(PANEL_GERAETLESEN, 2), 0);
+    GleichWieVomGeraet(geschrieben, gProg);
+    EXPECT_STREQ(gProg[0].name, "Ventil ?2");
+    std::remove(log.c_str());
 }
 
 TEST_F(TransferE2e, ASimulatorThatVanishesMidWriteGivesClass403WithTheProgramsBeforeWritten) {

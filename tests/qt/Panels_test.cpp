@@ -109,6 +109,33 @@ TEST_F(QtProgram, MainPanelHasItsGroupsTitleAndUmlauts) {
 
 // Tab goes through every control that takes the keyboard, top to bottom
 // within each group.
+// The calculator's two pairs are headed "V/Off bisher" and "V/Off neu", each
+// on the row of its pair, before its captions, whole and not overlapping.
+TEST_F(QtProgram, TheCalculatorHeadsItsPairsVOffBisherAndVOffNeu) {
+    DisplayPanel(kalPanelHandle);
+    QWidget* window = QtPanelWindow(kalPanelHandle);
+    WaitShown(window);
+    window->layout()->activate();
+    auto rect = [window](QWidget* w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+    for (auto [heading, v] : {std::pair{u"V/Off bisher", KALPANEL_VBISHER}, std::pair{u"V/Off neu", KALPANEL_VNEU}}) {
+        SCOPED_TRACE(QString::fromUtf16(heading).toStdString());
+        QLabel* label = nullptr;
+        for (QLabel* l : window->findChildren<QLabel*>())
+            if (l->text() == Q(heading)) label = l;
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->isVisibleTo(window));
+        EXPECT_GE(label->width(), label->sizeHint().width());
+        QLabel* caption = QtControlCaption(kalPanelHandle, v);
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->text(), Q(u"V"));
+        EXPECT_LE(rect(label).right(), rect(caption).left());
+        EXPECT_NEAR(rect(label).center().y(), rect(QtControlWidget(kalPanelHandle, v)).center().y(), 4);
+    }
+    for (const char16_t* alt : {u"bisher", u"neu"})
+        for (QLabel* l : window->findChildren<QLabel*>()) EXPECT_NE(l->text(), Q(alt));
+    HidePanel(kalPanelHandle);
+}
+
 TEST_F(QtProgram, MainPanelFocusOrderRunsTopToBottom) {
     QWidget* window = QtPanelWindow(panelHandle);
     PanelState* p = FindPanel(panelHandle);

@@ -140,7 +140,6 @@ TEST_F(Aufruf, AFileThatCannotBeOpenedIsReportedAndTheProgramStartsEmpty) {
     } faelle[] = {
         {dir.filePath(QStringLiteral("fehlt.krv")).toStdString(), u"308"},
         {kurz.fileName().toStdString(), u"304"},
-        {"-P=SrvModeOpen", u"308"},  // not the switch: a file name
     };
     for (auto& f : faelle) {
         SCOPED_TRACE(f.argument);
@@ -157,6 +156,22 @@ TEST_F(Aufruf, AFileThatCannotBeOpenedIsReportedAndTheProgramStartsEmpty) {
         EXPECT_TRUE(text.contains(QString::fromUtf16(f.meldung))) << text.toStdString();
         EXPECT_EQ(Titel(), "KRV4 Steuerung - Unbenannt");
         EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
+    }
+}
+
+// A mistyped switch is no file name: no pop-up, nothing opened, no calibration.
+TEST_F(Aufruf, AnArgumentBeginningWithADashIsIgnored) {
+    for (const char* argument : {"-P=SrvModeOpen", "-p=srvmodeopen", "--help", "-"}) {
+        SCOPED_TRACE(argument);
+        SetToolkitBackend(nullptr);
+        InstallQtToolkit();
+        PopupWaechter popup;
+        ASSERT_EQ(Starten({argument}), 0);
+        QApplication::processEvents();
+        EXPECT_FALSE(popup.gesehen);
+        EXPECT_FALSE(gKalibrierFlag);
+        EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
+        EXPECT_EQ(Titel(), "KRV4 Steuerung - Unbenannt");
     }
 }
 

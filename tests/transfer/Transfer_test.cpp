@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -802,6 +803,87 @@ TEST_F(Transfer, AReadAfterASaveStillAsksNothingOnQuitButItsUndoReturnsToTheFile
     ChooseMenu(panelHandle, MENU_BEARBEITEN_RUECKGAENGIG);
     EXPECT_FALSE(gDatenGeaendert);  // back at the state of start-up
     EXPECT_EQ(Items(panelHandle, PANEL_PROGRAMMLISTE).at(0), "1 - Programm 1");
+}
+
+// ---- the device form of names ----
+
+TEST(Geraetename, UmlautsAreSpelledOutAndWhatTheFramingKeepsBecomesAQuestionMark) {
+    const struct {
+        const char* pc;
+        const char* geraet;
+    } faelle[] = {
+        {"Ventil #2", "Ventil ?2"},
+        {"#", "?"},
+        {"a\rb", "a?b"},
+        {"\x06\x15\x18\n\t", "?????"},  // ACK, NAK, CAN and the other control characters
+        {"~\x7F", "~?"},
+        {"Größe #1", "Groesse ?1"},
+        {"\x80 & *", "? & *"},
+        {"####################x", "????????????????????"},  // cut to 20 characters
+        {"Prüfüngßäöü#ÄÖÜ", "Pruefuengssaeoeue?Ae"},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.pc);
+        char name[kNamenslaenge];
+        NameNachKrv4(f.pc, name, sizeof name);
+        EXPECT_STREQ(name, f.geraet);
+    }
+}
+
+// ---- the compare's tolerance ----
+
+// Two step images that differ only in their lower limit: whether the compare
+// reports it (a report is the pop-up, answered "Abbruch").
+bool Verschieden(double geraet, double pc) {
+    HeadlessBackend& ui = FreshHeadlessToolkit();
+    Krv4Pruefschritt g{}, p{};
+    g.unterergrenzwert = geraet;
+    p.unterergrenzwert = pc;
+    ui.AnswerGeneric(2);
+    bool unterschied = false;
+    const int gestoppt = PruefschrittVergleichen(0, 0, g, p, unterschied);
+    EXPECT_EQ(gestoppt, unterschied ? 1 : 0);
+    EXPECT_EQ(ui.AllAnswersUsed(), unterschied);
+    return unterschied;
+}
+
+TEST(Toleranz, ADifferenceOfExactlyOneTenThousandthIsEqualAndOneOfElevenHundredThousandthsIsNot) {
+    const struct {
+        double geraet, pc;
+        bool verschieden;
+    } faelle[] = {
+        {0.141, 0.1411, false},     {0.1411, 0.141, false},     {0.141, 0.14111, true},
+        {0.141, 0.1409, false},     {0.141, 0.14089, true},     {0.0, 0.0001, false},
+        {0.0, 0.00011, true},       {0.0, -0.0001, false},      {-2.5, -2.5001, false},
+        {-2.5, -2.50011, true},     {2.5, 2.50004, false},      {2.5, 2.5004, true},
+        {1000.0, 1000.0001, false}, {1000.0, 1000.00011, true}, {29999.999, 30000.0, true},
+        {30000.0, 30000.0001, false}, {30000.0, 30000.00011, true}, {1e6, 1e6 + 0.0001, false},
+        {1e6, 1000000.00011, true},
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(std::to_string(f.geraet) + " / " + std::to_string(f.pc));
+        EXPECT_EQ(Verschieden(f.geraet, f.pc), f.verschieden);
+    }
+}
+
+// Every value of three decimals from 0 to 100 on the device against the same
+// with a fourth decimal 1 on the PC (equal) and with 11 after it (different),
+// each the double nearest to its decimal text, as the device's reply and the
+// operator's input give them.
+TEST(Toleranz, HoldsForEveryThreeDecimalValueUpToOneHundred) {
+    auto zahl = [](const char* format, int k) {
+        char text[32];
+        std::snprintf(text, sizeof text, format, k / 1000, k % 1000);
+        return std::strtod(text, nullptr);
+    };
+    int gleichGemeldet = 0, verschiedenUebersehen = 0;
+    for (int k = 0; k <= 100000; ++k) {
+        const double geraet = zahl("%d.%03d", k);
+        if (Verschieden(geraet, zahl("%d.%03d1", k))) ++gleichGemeldet;
+        if (!Verschieden(geraet, zahl("%d.%03d11", k))) ++verschiedenUebersehen;
+    }
+    EXPECT_EQ(gleichGemeldet, 0);
+    EXPECT_EQ(verschiedenUebersehen, 0);
 }
 
 }  // namespace

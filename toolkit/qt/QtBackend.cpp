@@ -24,6 +24,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#ifdef _WIN32
+#include <QWinEventNotifier>
+#else
+#include <QSocketNotifier>
+#endif
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWindow>
@@ -118,6 +123,8 @@ public:
     void Bedienen(const std::function<void()>& action) {
         Operator([&] { action(); });
     }
+    void WatchExternal(std::intptr_t descriptor, std::function<void()> handler) override;
+    void ClosePopups() override;
 
 private:
     // While a pop-up of the toolkit is open, no timer tick is delivered.
@@ -161,6 +168,7 @@ private:
     std::map<int, std::unique_ptr<PanelView>> views_;
     QObject context_;  // owner of queued calls, so that none outlives the backend
     QEventLoop* loop_ = nullptr;
+    std::unique_ptr<QObject> external_;  // the notifier of WatchExternal
     int depth_ = 0;
     int popups_ = 0;
     bool dying_ = false;
@@ -765,6 +773,25 @@ int QtBackend::Run() {
 
 void QtBackend::Quit(int code) {
     if (loop_) loop_->exit(code);
+}
+
+void QtBackend::WatchExternal(std::intptr_t descriptor, std::function<void()> handler) {
+    external_.reset();
+    if (!handler || descriptor < 0) return;
+#ifdef _WIN32
+    // An event handle is a pointer.
+    auto* notifier = new QWinEventNotifier(reinterpret_cast<void*>(descriptor));
+    QObject::connect(notifier, &QWinEventNotifier::activated, notifier, [handler] { handler(); });
+#else
+    auto* notifier = new QSocketNotifier(static_cast<qintptr>(descriptor), QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler] { handler(); });
+#endif
+    external_.reset(notifier);
+}
+
+void QtBackend::ClosePopups() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
 }
 
 void QtBackend::OnTick(int panel, int control) {

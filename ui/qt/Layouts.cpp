@@ -323,12 +323,12 @@ void LayoutKal(PanelBuilder& b, QWidget* window) {
         c->addWidget(b.W(z), row++, 4);
     }
     c->setRowMinimumHeight(row++, 8);
-    c->addWidget(b.Note(QStringLiteral("bisher")), row, 0);
+    c->addWidget(b.Note(QStringLiteral("V/Off bisher")), row, 0);
     c->addWidget(b.Cap(KALPANEL_VBISHER), row, 1);
     c->addWidget(b.W(KALPANEL_VBISHER), row, 2);
     c->addWidget(b.Cap(KALPANEL_OFFBISHER), row, 3);
     c->addWidget(b.W(KALPANEL_OFFBISHER), row++, 4);
-    c->addWidget(b.Note(QStringLiteral("neu")), row, 0);
+    c->addWidget(b.Note(QStringLiteral("V/Off neu")), row, 0);
     c->addWidget(b.Cap(KALPANEL_VNEU), row, 1);
     c->addWidget(b.W(KALPANEL_VNEU), row, 2);
     c->addWidget(b.Cap(KALPANEL_OFFNEU), row, 3);
