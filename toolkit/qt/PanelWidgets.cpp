@@ -1,7 +1,9 @@
 #include "toolkit/qt/PanelWidgets.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QItemSelectionModel>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontMetrics>
@@ -226,6 +228,9 @@ void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
         installed = true;
     }
     widget->setProperty(kAccessibleRole, static_cast<int>(role));
+    // An interface Qt made while the widget was built has the role of Qt's own kind.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget); made && made->role() != role)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 namespace {
@@ -304,6 +309,23 @@ RingBox::RingBox(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (std::exchange(justChosen_, -1) == index) return;
         if (onChosen) onChosen(index);
+    });
+    // Assistive technology chooses by selecting an item of the list; the
+    // mouse over the open list and the keyboard in it move the current item
+    // with the selection, which is no choice until it is taken.
+    QAbstractItemView* list = view();
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] {
+        QTimer::singleShot(0, this, [this, list = QPointer<QAbstractItemView>(list)] {
+            if (!list || view() != list) return;
+            QModelIndexList selected = list->selectionModel()->selectedIndexes();
+            if (selected.size() != 1) return;
+            const int row = selected.front().row();
+            if (row == list->currentIndex().row() || row == currentIndex()) return;
+            hidePopup();
+            setCurrentIndex(row);
+            // The list shows the item the program kept, also after a refused choice.
+            list->setCurrentIndex(model()->index(currentIndex(), modelColumn(), rootModelIndex()));
+        });
     });
 }
 

@@ -285,12 +285,23 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             // The selection, whoever makes it: the keyboard and the mouse move
             // it with the current row, assistive technology selects an item.
+            // A selection cleared on the way to the next one is no change;
+            // one left empty shows the program's item again.
             QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this, panel, id, list] {
-                QList<QListWidgetItem*> selected = list->selectedItems();
                 PanelState* p = FindPanel(panel);
                 ControlState* c = p ? p->Control(id) : nullptr;
-                int row = selected.isEmpty() ? -1 : list->row(selected.front());
-                if (!c || row < 0 || row == c->index || Refused(panel, id)) return Resync(panel, id);
+                if (!c || dying_) return;
+                QList<QListWidgetItem*> selected = list->selectedItems();
+                if (selected.isEmpty()) {
+                    QTimer::singleShot(0, list, [this, panel, id, list] {
+                        if (list->selectedItems().isEmpty()) Resync(panel, id);
+                    });
+                    return;
+                }
+                int row = -1;
+                for (QListWidgetItem* item : selected)
+                    if (list->row(item) != c->index) row = list->row(item);
+                if (row < 0 || Refused(panel, id)) return;
                 Operator([&] { OperatorSelectIndex(panel, id, row); });
                 Resync(panel, id);
             });
