@@ -1,6 +1,8 @@
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QAccessible>
+#include <QComboBox>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -401,6 +403,93 @@ TEST_F(Zugaenglich, AChangeTheProgramMakesFiresNoEvent) {
     EXPECT_EQ(gPruefschritte[gPSindex].netzgeraetAktiv, 0);
     EXPECT_EQ(gProgIndex, 0);
 }
+
+// ---- one path for every way a person changes a control ----
+
+enum class Weg { Maus, Leertaste, Eingabetaste, Aktion, QtsUmschalten, Pfeil, Eintrag, Wert };
+
+struct Aenderung {
+    const char* was;
+    int control;
+    Weg weg;
+    std::vector<int> events;  // for that control, in order
+};
+
+void PrintTo(const Aenderung& a, std::ostream* os) { *os << a.was; }
+
+const std::vector<int> kWert = {EVENT_VAL_CHANGED, EVENT_COMMIT};
+
+class JederWeg : public QtToolkitTest, public ::testing::WithParamInterface<Aenderung> {};
+
+// Each way fires the control's events exactly once, and the widget shows
+// what the toolkit holds.
+TEST_P(JederWeg, FiresTheEventsOfTheChangeOnce) {
+    const Aenderung& a = GetParam();
+    QWidget* w = QtControlWidget(panel, a.control);
+    QtPanelWindow(panel)->activateWindow();
+    w->setFocus(Qt::TabFocusReason);
+    QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(w);
+    switch (a.weg) {
+        case Weg::Maus: Click(w); break;
+        case Weg::Leertaste: Key(w, Qt::Key_Space, QStringLiteral(" ")); break;
+        case Weg::Eingabetaste: Key(w, Qt::Key_Return); break;
+        case Weg::Aktion: ai->actionInterface()->doAction(ai->actionInterface()->actionNames().front()); break;
+        case Weg::QtsUmschalten: static_cast<QAbstractButton*>(w)->toggle(); break;
+        case Weg::Pfeil: Key(w, Qt::Key_Down); break;
+        case Weg::Eintrag: {
+            QAccessibleInterface* list = ai->role() == QAccessible::List ? ai : ai->child(0);
+            list->child(2)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+            break;
+        }
+        case Weg::Wert: ai->valueInterface()->setCurrentValue(42); break;
+    }
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    std::vector<int> events;
+    for (const Event& e : EventsOf(a.control)) events.push_back(e.event);
+    EXPECT_EQ(events, a.events);
+
+    if (auto* button = qobject_cast<QAbstractButton*>(w); button && button->isCheckable()) {
+        int value = 0;
+        GetCtrlVal(panel, a.control, value);
+        EXPECT_EQ(button->isChecked(), value != 0);
+    } else if (auto* ring = qobject_cast<QComboBox*>(w)) {
+        int index = -1;
+        GetCtrlIndex(panel, a.control, index);
+        EXPECT_EQ(ring->currentIndex(), index);
+        EXPECT_NE(index, 0);
+    } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+        int index = -1;
+        GetCtrlIndex(panel, a.control, index);
+        EXPECT_EQ(list->currentRow(), index);
+        EXPECT_NE(index, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Qt, JederWeg,
+    ::testing::Values(Aenderung{"Kaestchen mit der Maus", T_CHECK, Weg::Maus, kWert},
+                      Aenderung{"Kaestchen mit der Leertaste", T_CHECK, Weg::Leertaste, kWert},
+                      Aenderung{"Kaestchen mit der Eingabetaste", T_CHECK, Weg::Eingabetaste, kWert},
+                      Aenderung{"Kaestchen durch seine Aktion", T_CHECK, Weg::Aktion, kWert},
+                      Aenderung{"Kaestchen durch Qt umgeschaltet", T_CHECK, Weg::QtsUmschalten, kWert},
+                      Aenderung{"Optionsfeld mit der Maus", T_RADIO1, Weg::Maus, kWert},
+                      Aenderung{"Optionsfeld durch seine Aktion", T_RADIO1, Weg::Aktion, kWert},
+                      Aenderung{"Optionsfeld durch Qt umgeschaltet", T_RADIO1, Weg::QtsUmschalten, kWert},
+                      Aenderung{"Schalter mit der Maus", T_TOGGLE, Weg::Maus, kWert},
+                      Aenderung{"Schalter mit der Leertaste", T_TOGGLE, Weg::Leertaste, kWert},
+                      Aenderung{"Schalter mit der Eingabetaste", T_TOGGLE, Weg::Eingabetaste, kWert},
+                      Aenderung{"Schalter durch seine Aktion", T_TOGGLE, Weg::Aktion, kWert},
+                      Aenderung{"Schalter durch Qt umgeschaltet", T_TOGGLE, Weg::QtsUmschalten, kWert},
+                      Aenderung{"Knopf mit der Maus", T_BUTTON, Weg::Maus, {EVENT_COMMIT}},
+                      Aenderung{"Knopf mit der Eingabetaste", T_BUTTON, Weg::Eingabetaste, {EVENT_COMMIT}},
+                      Aenderung{"Knopf durch seine Aktion", T_BUTTON, Weg::Aktion, {EVENT_COMMIT}},
+                      Aenderung{"Portbild durch seine Aktion", T_PORT, Weg::Aktion, {EVENT_LEFT_CLICK}},
+                      Aenderung{"Portbild mit der Leertaste", T_PORT, Weg::Leertaste, {EVENT_LEFT_CLICK}},
+                      Aenderung{"Ring mit dem Pfeil", T_RING, Weg::Pfeil, kWert},
+                      Aenderung{"Ring durch die Aktion seines Eintrags", T_RING, Weg::Eintrag, kWert},
+                      Aenderung{"Liste mit dem Pfeil", T_LIST, Weg::Pfeil, kWert},
+                      Aenderung{"Liste durch die Aktion ihres Eintrags", T_LIST, Weg::Eintrag, kWert},
+                      Aenderung{"Zahl durch ihren Wert", T_WHOLE, Weg::Wert, kWert}));
 
 // ---- the keyboard ----
 
