@@ -18,12 +18,10 @@
 #include "app/Krv4Steuerung.h"
 #include "direkttest/Direktgeraet.h"
 #include "model/Programmverwaltung.h"
-#include "model/Schrittliste.h"
 #include "panels/Com.h"
 #include "qt/QtFixture.h"
 #include "toolkit/qt/Cp1252.h"
 #include "ui/Krv4Steuerung_uir.h"
-#include "ui/qt/Layouts.h"
 
 // The program as a screen reader or a UI-automation robot meets it: every
 // control through its accessible interface alone, and by the keyboard.
@@ -37,7 +35,7 @@ const QString kPress = QAccessibleActionInterface::pressAction();
 
 // The program on the Qt toolkit with the service switch, in a folder of its
 // own, a direct-test device behind COM 1 and no port open.
-class Zugaenglich : public ::testing::Test {
+class Zugaenglich : public QtProgram {
 protected:
     void SetUp() override {
         altesVerzeichnis = std::filesystem::current_path();
@@ -51,18 +49,10 @@ protected:
         SerialPortSetzen(1, geraet);
         Com_CloseComPort();
         gLetzterComPort = -1;
-        InstallQtToolkit();
-        InstallKrv4QtLook();
-        ProgrammspeicherZuruecksetzen();
-        KopierpufferZuruecksetzen();
-        static char name[] = "krv4steuerung";
-        static char service[] = "-p=SrvModeOpen";
-        char* argv[] = {name, service, nullptr};
-        ASSERT_EQ(Krv4SteuerungStarten(2, argv), 0);
-        WaitShown(QtPanelWindow(panelHandle));
+        QtProgram::SetUp();
     }
     void TearDown() override {
-        SetToolkitBackend(nullptr);
+        QtProgram::TearDown();
         Com_CloseComPort();
         gLetzterComPort = -1;
         SerialPortSetzen(1, nullptr);

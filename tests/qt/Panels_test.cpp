@@ -21,24 +21,6 @@
 
 namespace {
 
-// The program itself on the Qt toolkit, started with the service switch so
-// that every control of every panel is there.
-class QtProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        InstallQtToolkit();
-        InstallKrv4QtLook();
-        ProgrammspeicherZuruecksetzen();
-        KopierpufferZuruecksetzen();
-        static char name[] = "krv4steuerung";
-        static char service[] = "-p=SrvModeOpen";
-        char* argv[] = {name, service, nullptr};
-        ASSERT_EQ(Krv4SteuerungStarten(2, argv), 0);
-        WaitShown(QtPanelWindow(panelHandle));
-    }
-    void TearDown() override { SetToolkitBackend(nullptr); }
-};
-
 struct Placed {
     std::string name;
     QWidget* widget;

@@ -9,7 +9,11 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/Krv4Steuerung.h"
+#include "model/Programmverwaltung.h"
+#include "model/Schrittliste.h"
 #include "toolkit/PanelDef.h"
+#include "ui/qt/Layouts.h"
 
 // The sanitizer build: fontconfig, under Qt's font database, loses a few
 // blocks of its own pattern cache.
@@ -176,3 +180,17 @@ void WhenModal(std::function<void(QWidget*)> act) {
     };
     QTimer::singleShot(0, *poll);
 }
+
+void QtProgram::SetUp() {
+    InstallQtToolkit();
+    InstallKrv4QtLook();
+    ProgrammspeicherZuruecksetzen();
+    KopierpufferZuruecksetzen();
+    static char name[] = "krv4steuerung";
+    static char service[] = "-p=SrvModeOpen";
+    char* argv[] = {name, service, nullptr};
+    ASSERT_EQ(Krv4SteuerungStarten(2, argv), 0);
+    WaitShown(QtPanelWindow(panelHandle));
+}
+
+void QtProgram::TearDown() { SetToolkitBackend(nullptr); }

@@ -83,3 +83,11 @@ void WaitShown(QWidget* window);
 void WhenModal(std::function<void(QWidget*)> act);
 // Runs the event loop until `done` or the time is up; false on time-out.
 bool RunUntil(const std::function<bool()>& done, int ms);
+
+// The program itself on the Qt toolkit, started with the service switch so
+// that every control of every panel is there.
+class QtProgram : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
