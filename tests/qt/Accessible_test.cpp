@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QWidget>
 #include <filesystem>
@@ -396,7 +397,7 @@ TEST_F(Zugaenglich, AChangeTheProgramMakesFiresNoEvent) {
 
 // ---- one path for every way a person changes a control ----
 
-enum class Weg { Maus, Leertaste, Eingabetaste, Aktion, QtsUmschalten, Pfeil, Eintrag, Wert };
+enum class Weg { Maus, Leertaste, Eingabetaste, Aktion, QtsUmschalten, Pfeil, Eintrag, Wert, Text };
 
 struct Aenderung {
     const char* was;
@@ -432,6 +433,10 @@ TEST_P(JederWeg, FiresTheEventsOfTheChangeOnce) {
             break;
         }
         case Weg::Wert: ai->valueInterface()->setCurrentValue(42); break;
+        case Weg::Text:
+            w->clearFocus();
+            ai->setText(QAccessible::Value, QStringLiteral("Dichtheit"));
+            break;
     }
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     std::vector<int> events;
@@ -447,6 +452,10 @@ TEST_P(JederWeg, FiresTheEventsOfTheChangeOnce) {
         GetCtrlIndex(panel, a.control, index);
         EXPECT_EQ(ring->currentIndex(), index);
         EXPECT_NE(index, 0);
+    } else if (qobject_cast<QLineEdit*>(w)) {
+        std::string text;
+        GetCtrlVal(panel, a.control, text);
+        EXPECT_EQ(text, "Dichtheit");
     } else if (auto* list = qobject_cast<QListWidget*>(w)) {
         int index = -1;
         GetCtrlIndex(panel, a.control, index);
@@ -479,7 +488,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Aenderung{"Ring durch die Aktion seines Eintrags", T_RING, Weg::Eintrag, kWert},
                       Aenderung{"Liste mit dem Pfeil", T_LIST, Weg::Pfeil, kWert},
                       Aenderung{"Liste durch die Aktion ihres Eintrags", T_LIST, Weg::Eintrag, kWert},
-                      Aenderung{"Zahl durch ihren Wert", T_WHOLE, Weg::Wert, kWert}));
+                      Aenderung{"Zahl durch ihren Wert", T_WHOLE, Weg::Wert, kWert},
+                      Aenderung{"Textfeld durch seinen Text", T_EDIT, Weg::Text, kWert}));
 
 // ---- the keyboard ----
 
