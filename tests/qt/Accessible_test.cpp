@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -535,6 +536,38 @@ TEST_F(Zugaenglich, TabWalksTheMainPanelInTheOrderOfItsGroups) {
     Liste expected = kTabFolge;
     expected.push_back(kTabFolge.front());  // round to the start
     EXPECT_EQ(order, expected);
+}
+
+// On every panel Tab comes round to every control that can be operated now.
+TEST_F(Zugaenglich, TabReachesEveryControlOfEveryPanel) {
+    const std::pair<int*, const char*> panels[] = {
+        {&panelHandle, "PANEL"},         {&comPanelHandle, "COMPANEL"},   {&kalPanelHandle, "KALPANEL"},
+        {&infoPanelHandle, "INFOPANEL"}, {&planPanelHandle, "PLANPANEL"}, {&stringPanelHandle, "STRINGPNL"},
+    };
+    for (auto [handle, panelName] : panels) {
+        SCOPED_TRACE(panelName);
+        DisplayPanel(*handle);
+        QWidget* window = QtPanelWindow(*handle);
+        WaitShown(window);
+        window->activateWindow();
+        std::set<std::string> operable;
+        QWidget* first = nullptr;
+        for (const ControlState& c : FindPanel(*handle)->controls) {
+            QWidget* w = QtControlWidget(*handle, c.def->id);
+            if (!w || !w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+            operable.insert(c.def->name);
+            if (!first) first = w;
+        }
+        ASSERT_TRUE(first);
+        first->setFocus(Qt::TabFocusReason);
+        std::set<std::string> reached;
+        for (std::size_t i = 0; i <= operable.size(); ++i) {
+            reached.insert(Focused());
+            Key(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        EXPECT_EQ(reached, operable);
+        HidePanel(*handle);
+    }
 }
 
 TEST_F(Zugaenglich, SpaceEnterAndTheArrowKeysOperateTheFocusedControl) {
