@@ -1,8 +1,8 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QAccessible>
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -284,9 +284,9 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
             auto* list = new QListWidget(parent);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             // The selection, whoever makes it: the keyboard and the mouse move
-            // it with the current row, assistive technology selects an item.
-            // A selection cleared on the way to the next one is no change;
-            // one left empty shows the program's item again.
+            // it with the current row, assistive technology selects an item. A
+            // selection cleared on the way to the next one is no change; one
+            // left empty shows the program's item again.
             QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this, panel, id, list] {
                 PanelState* p = FindPanel(panel);
                 ControlState* c = p ? p->Control(id) : nullptr;
