@@ -208,6 +208,9 @@ TEST_F(Zugaenglich, ControlsAreNamedByTheirLabelsOrByWhatTheySelect) {
         {&planPanelHandle, PLANPANEL_PICTURE, u"Pneumatikplan"},
     };
     for (const auto& n : names) EXPECT_EQ(Name(*n.panel, n.control), Q(n.name)) << n.control;
+    // The tool tip of a picture says what its name says: no description.
+    EXPECT_EQ(A(panelHandle, PANEL_PICTURERING)->text(QAccessible::Description), QString());
+    EXPECT_EQ(A(kalPanelHandle, KALPANEL_LADEN)->text(QAccessible::Description), QString());
 }
 
 // A ring's name on Linux is its item, as Qt has it there; its caption is its

@@ -182,6 +182,8 @@ public:
         if (t == QAccessible::Name)
             if (auto* button = qobject_cast<QAbstractButton*>(widget()))
                 return button->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+        // Qt describes a widget by its tool tip; one that only repeats the name is not read twice.
+        if (t == QAccessible::Description && QAccessibleWidget::text(t) == text(QAccessible::Name)) return {};
         return QAccessibleWidget::text(t);
     }
     QAccessible::State state() const override {
