@@ -125,6 +125,14 @@ def rahmen():
 haupt = warte(lambda: fenster("KRV4 Steuerung"), "das Hauptfenster erscheint")
 port = warte(lambda: finde(haupt, pyatspi.ROLE_PUSH_BUTTON, "COM 1 geöffnet"), "COM 1 ist geöffnet")
 
+# What a listener hears: the instruments' radio buttons by what they select,
+# the error lamp with its state.
+for name in ("Druck", "Vakuum", "Flow", "RPG", "Spannung", "Strom"):
+    pruefe(finde(haupt, pyatspi.ROLE_RADIO_BUTTON, name) is not None, "Optionsfeld " + name)
+pruefe(pyatspi.findDescendant(haupt, lambda a: a.name == "Fehler: aus") is not None, "Lampe \"Fehler: aus\"")
+spannung = pyatspi.findDescendant(haupt, lambda a: a.getRole() == pyatspi.ROLE_SPIN_BUTTON and a.name == "Spannung [V]")
+pruefe(spannung is not None, "Zahlenfeld \"Spannung [V]\"")
+
 # A check box toggled by its action: the program hears of it.
 netz = warte(lambda: finde(haupt, pyatspi.ROLE_CHECK_BOX, "Netzgerät"), "das Kästchen Netzgerät ist da")
 pruefe(not an(netz), "Netzgerät ist aus")
