@@ -132,7 +132,8 @@ QAccessible::Role RoleOf(CtrlKind kind) {
 
 QString GroupHeading(QWidget* w) {
     for (QWidget* up = w->parentWidget(); up; up = up->parentWidget())
-        if (auto* box = qobject_cast<QGroupBox*>(up)) return box->title().replace(QStringLiteral("&&"), QStringLiteral("&"));
+        if (auto* box = qobject_cast<QGroupBox*>(up))
+            return box->title().replace(QStringLiteral("&&"), QStringLiteral("&"));
     return {};
 }
 
