@@ -54,6 +54,10 @@ struct ControlDef {
     double interval = 0.0;             // timers, seconds
     const char* picture = "";          // fixed pictures
     int maxEntryLength = 0;            // String controls, 0 = unlimited
+    // For screen readers: the name of a control whose label does not say what
+    // it is ("" = its label), and the text control whose text describes it.
+    const char* accessibleName = "";
+    int describedBy = 0;
 };
 
 struct MenuItemDef {

@@ -99,10 +99,21 @@ constexpr ControlDef PortPicture(int id, const char* name, CtrlCallbackPtr cb = 
             .items = kPortPictures, .initialIndex = 0};
 }
 
+// For screen readers: the name of a control whose label does not say what it
+// is, and the text control (a unit) that describes one.
+constexpr ControlDef Named(ControlDef d, const char* name) {
+    d.accessibleName = name;
+    return d;
+}
+constexpr ControlDef DescribedBy(ControlDef d, int text) {
+    d.describedBy = text;
+    return d;
+}
+
 constexpr ControlDef ErrorLed(int id, const char* name) { return Led(id, name, "Fehler"); }
-constexpr ControlDef ErrorText(int id, const char* name) { return Field(id, name, "", "", true); }
+constexpr ControlDef ErrorText(int id, const char* name) { return Named(Field(id, name, "", "", true), "Fehlertext"); }
 constexpr ControlDef ErrorNumber(int id, const char* name) {
-    return Integer(id, name, "", 0, 0, 0, nullptr, true);
+    return Named(Integer(id, name, "", 0, 0, 0, nullptr, true), "Fehlernummer");
 }
 
 // ---- main panel ----
@@ -132,7 +143,7 @@ const ControlDef kPanelControls[] = {
     Integer(ID(PANEL, IMPULSZYKLEN), "Zyklen", 1, 1, 65535, AllgemeineAenderung_Callback),
     Decoration(ID(PANEL, DECORATION_2)),
     Text(ID(PANEL, TEXTMSG_2), "Meßgeräte"),
-    Integer(ID(PANEL, MESSWARTEZEIT), "nach", 2, 1, 600, AllgemeineAenderung_Callback),
+    Named(Integer(ID(PANEL, MESSWARTEZEIT), "nach", 2, 1, 600, AllgemeineAenderung_Callback), "Meßwartezeit [s]"),
     Check(ID(PANEL, DIFFERENZMESSUNG), "Differenzmessung", AllgemeineAenderung_Callback),
     Check(ID(PANEL, MESSENBISWEITER), "Weitermessen bis Weiter-Taste gedrückt wird", AllgemeineAenderung_Callback),
     Field(ID(PANEL, DRUCKMESSBEREICH), "Druck", "0 - 2000 mbar", true),
@@ -141,12 +152,12 @@ const ControlDef kPanelControls[] = {
     Ring(ID(PANEL, RPGMESSBEREICH), "RPG", kRpgBereiche, 3, RpgMessbereich_Callback),
     Field(ID(PANEL, SPANNUNGMESSBEREICH), "Spannung", "0 - 33 V", true),
     Field(ID(PANEL, STROMMESSBEREICH), "Strom", "0 - 2 A", true),
-    Radio(ID(PANEL, DRUCKAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
-    Radio(ID(PANEL, VAKUUMAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
-    Radio(ID(PANEL, FLOWAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
-    Radio(ID(PANEL, RPGAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
-    Radio(ID(PANEL, SPANNUNGAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
-    Radio(ID(PANEL, STROMAKTIV), "", 0, TogglegruppeMessgeraet_Callback),
+    Named(Radio(ID(PANEL, DRUCKAKTIV), "", 0, TogglegruppeMessgeraet_Callback), "Druck"),
+    Named(Radio(ID(PANEL, VAKUUMAKTIV), "", 0, TogglegruppeMessgeraet_Callback), "Vakuum"),
+    Named(Radio(ID(PANEL, FLOWAKTIV), "", 0, TogglegruppeMessgeraet_Callback), "Flow"),
+    Named(Radio(ID(PANEL, RPGAKTIV), "", 0, TogglegruppeMessgeraet_Callback), "RPG"),
+    Named(Radio(ID(PANEL, SPANNUNGAKTIV), "", 0, TogglegruppeMessgeraet_Callback), "Spannung"),
+    Named(Radio(ID(PANEL, STROMAKTIV), "", 0, TogglegruppeMessgeraet_Callback), "Strom"),
     Decoration(ID(PANEL, DECORATION_3)),
     Text(ID(PANEL, TEXTMSG_3), "Ventile"),
     Check(ID(PANEL, K_OEFFNUNGDS), "Ansaugen/Abblasen auf DS (V3)", AllgemeineAenderung_Callback),
@@ -159,8 +170,10 @@ const ControlDef kPanelControls[] = {
     Check(ID(PANEL, K_EXTDRUCKSS), "Externer Prüfdruck SS (V8)", AllgemeineAenderung_Callback),
     Command(ID(PANEL, PNEUMATIKPLAN), "Pneumatikplan", Pneumatikplan_Callback),
     Decoration(ID(PANEL, DECORATION)),
-    Real(ID(PANEL, UNTERERGRENZWERT), "Unterer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2, Grenzwerte_Callback),
-    Real(ID(PANEL, OBERERGRENZWERT), "Oberer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2, Grenzwerte_Callback),
+    DescribedBy(Real(ID(PANEL, UNTERERGRENZWERT), "Unterer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2,
+                     Grenzwerte_Callback), PANEL_EINHEIT1),
+    DescribedBy(Real(ID(PANEL, OBERERGRENZWERT), "Oberer Grenzwert", 0.0, -kUnbounded, kUnbounded, 2,
+                     Grenzwerte_Callback), PANEL_EINHEIT2),
     Radio(ID(PANEL, GUTINNERHALB), "Gut wenn innerhalb der Grenzen", 1, TogglegruppeGrenzwerte_Callback),
     Radio(ID(PANEL, GUTAUSSERHALB), "Gut wenn außerhalb der Grenzen", 0, TogglegruppeGrenzwerte_Callback),
     Check(ID(PANEL, GRENZENGUT), "Grenzen werden noch als gut geprüft", AllgemeineAenderung_Callback),
@@ -237,15 +250,15 @@ const ControlDef kComControls[] = {
     Ring(ID(COMPANEL, PORT), "COM-Port", kPorts, 0, PortSelect_Callback),
     Ring(ID(COMPANEL, ADRESSE), "Adresse", kAdressen, 0),
     Command(ID(COMPANEL, SCANN), "Scann", Scann_Callback),
-    Led(ID(COMPANEL, LED1), "1"),
-    Led(ID(COMPANEL, LED2), "2"),
-    Led(ID(COMPANEL, LED3), "3"),
-    Led(ID(COMPANEL, LED4), "4"),
-    Led(ID(COMPANEL, LED5), "5"),
-    Led(ID(COMPANEL, LED6), "6"),
-    Led(ID(COMPANEL, LED7), "7"),
-    Led(ID(COMPANEL, LED8), "8"),
-    Led(ID(COMPANEL, LED9), "9"),
+    Named(Led(ID(COMPANEL, LED1), "1"), "Adresse 1"),
+    Named(Led(ID(COMPANEL, LED2), "2"), "Adresse 2"),
+    Named(Led(ID(COMPANEL, LED3), "3"), "Adresse 3"),
+    Named(Led(ID(COMPANEL, LED4), "4"), "Adresse 4"),
+    Named(Led(ID(COMPANEL, LED5), "5"), "Adresse 5"),
+    Named(Led(ID(COMPANEL, LED6), "6"), "Adresse 6"),
+    Named(Led(ID(COMPANEL, LED7), "7"), "Adresse 7"),
+    Named(Led(ID(COMPANEL, LED8), "8"), "Adresse 8"),
+    Named(Led(ID(COMPANEL, LED9), "9"), "Adresse 9"),
     Command(ID(COMPANEL, IDLESEN), "ID lesen", IDLesen_Callback),
     Field(ID(COMPANEL, IDSTRING), "ID", "", true),
     Text(ID(COMPANEL, TEXT), ""),
@@ -273,12 +286,12 @@ const ControlDef kComControls[] = {
 const ControlDef kFortschrittControls[] = {
     Text(ID(FORTSCHPNL, TEXT), "..."),
     {.id = FORTSCHPNL_BALKEN, .name = "BALKEN", .kind = CtrlKind::ProgressBar, .type = ValueType::Int, .min = 0,
-     .max = 1, .indicator = true},
+     .max = 1, .indicator = true, .accessibleName = "Fortschritt"},
 };
 
 const ControlDef kInfoControls[] = {
     Command(ID(INFOPANEL, OK), "OK", InfoOk_Callback),
-    Picture(ID(INFOPANEL, PICTURE), "info"),
+    Named(Picture(ID(INFOPANEL, PICTURE), "info"), "Programmsymbol"),
     Text(ID(INFOPANEL, TEXTMSG), "QVL Prüf- und Messtechnik"),
     Text(ID(INFOPANEL, TEXTMSG_2), "Industriestraße 4, 71332 Waiblingen"),
     Text(ID(INFOPANEL, DATUM), ""),
@@ -287,7 +300,7 @@ const ControlDef kInfoControls[] = {
 };
 
 const ControlDef kPlanControls[] = {
-    Picture(ID(PLANPANEL, PICTURE), "pneumatikplan"),
+    Named(Picture(ID(PLANPANEL, PICTURE), "pneumatikplan"), "Pneumatikplan"),
     Command(ID(PLANPANEL, OK), "OK", PlanOk_Callback),
     Text(ID(PLANPANEL, TEXTMSG), "Ventile sind im Ruhezustand geschlossen."),
 };
@@ -313,10 +326,11 @@ constexpr ControlDef PictureButton(int id, const char* name, const char* label, 
             .picture = picture};
 }
 
-#define KANAL(prefix, label)                                                         \
-    Gain(ID(KALPANEL, prefix##V)), Offset(ID(KALPANEL, prefix##OFF)),                  \
-        Command(ID(KALPANEL, prefix##BISHER), label, RechnerHolen_Callback),             \
-        Command(ID(KALPANEL, prefix##NEU), label, RechnerUebernehmen_Callback)
+// A row of the table is named by its channel and its column's heading.
+#define KANAL(prefix, label)                                                                         \
+    Named(Gain(ID(KALPANEL, prefix##V)), label " V"), Named(Offset(ID(KALPANEL, prefix##OFF)), label " Off"), \
+        Named(Command(ID(KALPANEL, prefix##BISHER), label, RechnerHolen_Callback), "Werte holen von " label), \
+        Named(Command(ID(KALPANEL, prefix##NEU), label, RechnerUebernehmen_Callback), "Werte übernehmen als " label)
 
 const ControlDef kKalControls[] = {
     KANAL(USOLL, "U Soll"),
@@ -334,10 +348,10 @@ const ControlDef kKalControls[] = {
     CalcInput(ID(KALPANEL, IST1), "Ist 1", 0.0),
     CalcInput(ID(KALPANEL, SOLL2), "Soll 2", 1.0),
     CalcInput(ID(KALPANEL, IST2), "Ist 2", 1.0),
-    CalcInput(ID(KALPANEL, VBISHER), "V", 1.0),
-    CalcInput(ID(KALPANEL, OFFBISHER), "Off", 0.0),
-    CalcResult(ID(KALPANEL, VNEU), "V", 1.0),
-    CalcResult(ID(KALPANEL, OFFNEU), "Off", 0.0),
+    Named(CalcInput(ID(KALPANEL, VBISHER), "V", 1.0), "V bisher"),
+    Named(CalcInput(ID(KALPANEL, OFFBISHER), "Off", 0.0), "Off bisher"),
+    Named(CalcResult(ID(KALPANEL, VNEU), "V", 1.0), "V neu"),
+    Named(CalcResult(ID(KALPANEL, OFFNEU), "Off", 0.0), "Off neu"),
     PictureButton(ID(KALPANEL, LADEN), "Kalibrierdaten laden", "laden"),
     PictureButton(ID(KALPANEL, SPEICHERN), "Kalibrierdaten speichern", "speichern"),
     PictureButton(ID(KALPANEL, KRV4LESEN), "Von KRV-4 lesen", "krv4lesen"),

@@ -21,14 +21,6 @@
 
 namespace {
 
-// The program itself on the Qt toolkit, started with the service switch so
-// that every control of every panel is there.
-class QtProgram : public ::testing::Test {
-protected:
-    void SetUp() override { Krv4AufQtStarten(true); }
-    void TearDown() override { SetToolkitBackend(nullptr); }
-};
-
 struct Placed {
     std::string name;
     QWidget* widget;

@@ -192,3 +192,7 @@ void WhenModal(std::function<void(QWidget*)> act) {
     };
     QTimer::singleShot(0, *poll);
 }
+
+void QtProgram::SetUp() { Krv4AufQtStarten(true); }
+
+void QtProgram::TearDown() { SetToolkitBackend(nullptr); }

@@ -87,3 +87,11 @@ void Krv4AufQtStarten(bool mitServiceschalter);
 
 // Runs the event loop until `done` or the time is up; false on time-out.
 bool RunUntil(const std::function<bool()>& done, int ms);
+
+// The program itself on the Qt toolkit, started with the service switch so
+// that every control of every panel is there.
+class QtProgram : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};

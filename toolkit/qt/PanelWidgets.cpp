@@ -1,5 +1,9 @@
 #include "toolkit/qt/PanelWidgets.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
+#include <QItemSelectionModel>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontMetrics>
@@ -8,12 +12,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
+#include <QStyleOptionFocusRect>
+#include <QTimer>
 #include <QRadialGradient>
 #include <QStyleOptionSpinBox>
 #include <QSvgRenderer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -98,6 +106,23 @@ void PictureWidget::paintEvent(QPaintEvent*) {
     QRectF target((width() - s.width()) / 2.0, (height() - s.height()) / 2.0, s.width(), s.height());
     if (!isEnabled()) p.setOpacity(0.45);
     svg.render(&p, target);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        p.setOpacity(1.0);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+    }
+}
+
+void PictureWidget::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (onLeftClick && !event->isAutoRepeat() &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        event->accept();
+        onLeftClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PictureWidget::mousePressEvent(QMouseEvent* event) {
@@ -126,6 +151,88 @@ QIcon PictureIcon(const QString& name, int size) {
         icon.addPixmap(pm);
     }
     return icon;
+}
+
+namespace {
+
+const char kAccessibleRole[] = "krv4AccessibleRole";
+
+bool Clickable(QWidget* w) {
+    if (qobject_cast<QAbstractButton*>(w)) return true;
+    auto* picture = dynamic_cast<PictureWidget*>(w);
+    return picture && picture->onLeftClick;
+}
+
+void ClickLater(QWidget* w) {
+    QPointer<QWidget> target(w);
+    QTimer::singleShot(0, w, [target] {
+        if (!target || !target->isEnabled()) return;
+        if (auto* button = qobject_cast<QAbstractButton*>(target)) button->click();
+        else if (auto* picture = dynamic_cast<PictureWidget*>(target.data()); picture && picture->onLeftClick)
+            picture->onLeftClick();
+    });
+}
+
+class ControlAccessible : public QAccessibleWidget {
+public:
+    ControlAccessible(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && !widget()->accessibleName().isEmpty()) return widget()->accessibleName();
+        if (t == QAccessible::Name)
+            if (auto* button = qobject_cast<QAbstractButton*>(widget()))
+                return button->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+        // Qt describes a widget by its tool tip; one that only repeats the name is not read twice.
+        if (t == QAccessible::Description && QAccessibleWidget::text(t) == text(QAccessible::Name)) return {};
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget()); button && button->isCheckable()) {
+            s.checkable = true;
+            s.checked = button->isChecked();
+            // A toggle button shows its state as pressed.
+            if (role() == QAccessible::Button) s.pressed = button->isChecked();
+        }
+        return s;
+    }
+    QStringList actionNames() const override {
+        QStringList names;
+        if (widget()->isEnabled() && Clickable(widget())) {
+            auto* button = qobject_cast<QAbstractButton*>(widget());
+            names << (button && button->isCheckable() ? toggleAction() : pressAction());
+        }
+        return names + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if ((action == pressAction() || action == toggleAction()) && actionNames().contains(action)) {
+            ClickLater(widget());
+            return;
+        }
+        QAccessibleWidget::doAction(action);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+QAccessibleInterface* ControlFactory(const QString&, QObject* object) {
+    auto* w = object && object->isWidgetType() ? static_cast<QWidget*>(object) : nullptr;
+    QVariant role = w ? w->property(kAccessibleRole) : QVariant();
+    if (!role.isValid()) return nullptr;
+    return new ControlAccessible(w, static_cast<QAccessible::Role>(role.toInt()));
+}
+
+}  // namespace
+
+void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
+    static bool installed = false;
+    if (!installed) {
+        QAccessible::installFactory(ControlFactory);
+        installed = true;
+    }
+    widget->setProperty(kAccessibleRole, static_cast<int>(role));
+    // An interface Qt made while the widget was built has the role of Qt's own kind.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget); made && made->role() != role)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 namespace {
@@ -192,7 +299,37 @@ void RealSpin::wheelEvent(QWheelEvent* event) {
     LeaveWheelUnlessFocused(this, event, [&] { QDoubleSpinBox::wheelEvent(event); });
 }
 
-RingBox::RingBox(QWidget* parent) : QComboBox(parent) { setFocusPolicy(Qt::StrongFocus); }
+RingBox::RingBox(QWidget* parent) : QComboBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index < 0) return;
+        if (onChosen) onChosen(index);
+        // The activation that follows at once (mouse, keyboard) is the same choice.
+        justChosen_ = index;
+        QTimer::singleShot(0, this, [this] { justChosen_ = -1; });
+    });
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (std::exchange(justChosen_, -1) == index) return;
+        if (onChosen) onChosen(index);
+    });
+    // Assistive technology chooses by selecting an item of the list; the
+    // mouse over the open list and the keyboard in it move the current item
+    // with the selection, which is no choice until it is taken.
+    QAbstractItemView* list = view();
+    connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] {
+        QTimer::singleShot(0, this, [this, list = QPointer<QAbstractItemView>(list)] {
+            if (!list || view() != list) return;
+            QModelIndexList selected = list->selectionModel()->selectedIndexes();
+            if (selected.size() != 1) return;
+            const int row = selected.front().row();
+            if (row == list->currentIndex().row() || row == currentIndex()) return;
+            hidePopup();
+            setCurrentIndex(row);
+            // The list shows the item the program kept, also after a refused choice.
+            list->setCurrentIndex(model()->index(currentIndex(), modelColumn(), rootModelIndex()));
+        });
+    });
+}
 
 void RingBox::wheelEvent(QWheelEvent* event) {
     LeaveWheelUnlessFocused(this, event, [&] { QComboBox::wheelEvent(event); });

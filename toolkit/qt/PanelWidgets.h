@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QIcon>
@@ -32,7 +33,8 @@ private:
     int rgb_ = 0xFF0000;
 };
 
-// A picture from the resources (":/pictures/<name>.svg"), drawn to fit.
+// A picture from the resources (":/pictures/<name>.svg"), drawn to fit. One
+// with onLeftClick is a button: Space and Enter click it too.
 class PictureWidget : public QWidget {
 public:
     PictureWidget(QWidget* parent, QSize size);
@@ -46,6 +48,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString name_;
@@ -54,6 +57,14 @@ private:
 };
 
 bool PictureExists(const QString& name);
+
+// What screen readers and UI automation see of a control drawn by the
+// program itself or whose Qt role is not its kind: the role given here, the
+// widget's accessible name, and for buttons and clickable pictures the action
+// that clicks them. The click happens from the event loop, after the action
+// has returned, so that the program's callback never runs inside the
+// assistive technology's request. The factory is installed with the first role.
+void SetAccessibleRole(QWidget* widget, QAccessible::Role role);
 QIcon PictureIcon(const QString& name, int size);
 
 // Number fields take a number outside their range while it is typed and
@@ -88,13 +99,20 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 };
 
-// A ring: the wheel chooses an item only while it has the focus.
+// A ring: the wheel chooses an item only while it has the focus. onChosen
+// hears of every choice a person makes, once, also of the item chosen once
+// more and of a choice made by assistive technology; none made by the program
+// while the box's signals are blocked.
 class RingBox : public QComboBox {
 public:
     explicit RingBox(QWidget* parent);
+    std::function<void(int index)> onChosen;
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
+
+private:
+    int justChosen_ = -1;  // reported by the new current item; its activation says it again
 };
 
 class PanelWindow : public QWidget {

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,6 +33,7 @@
 #include <QStyleFactory>
 #include <QTranslator>
 #include <QWindow>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -64,6 +66,13 @@ QString Title(const std::string& s) { return Plain(s).replace(QStringLiteral("[*
 QString MenuText(const std::string& s) {
     if (s.rfind("__", 0) == 0) return QStringLiteral("&") + Literal(Plain(s.substr(2)));
     return Literal(Plain(s));
+}
+
+// What a port picture shows: "COM 1", "nicht geöffnet".
+QString PortText(const QString& picture) {
+    if (picture == QLatin1String("port_geschlossen")) return QStringLiteral("nicht geöffnet");
+    if (picture.startsWith(QLatin1String("port_com"))) return QStringLiteral("COM ") + picture.mid(8);
+    return {};
 }
 
 QSize PictureSize(const QString& name) {
@@ -144,6 +153,11 @@ private:
     void ApplyAttributes(ControlView& cv, const ControlState& c);
     void Resync(int panel, int control);
     void CommitText(int panel, int control);
+    bool Refused(int panel, int control);
+    void OperateButton(int panel, int control, bool on);
+    void ApplyAccessible(PanelView& view, ControlView& cv, const ControlState& c);
+    void SetUpAccessible(PanelView& view, ControlView& cv);
+    bool StepRadioGroup(PanelView& view, QWidget* from, int step);
     void ShowWindow(PanelState& panel, PanelView& view);
     void WaitExposed(QWidget* window, int ms);
     void Photograph(const QString& file);
@@ -224,6 +238,7 @@ void QtBackend::PanelLoaded(PanelState& p) {
         ControlView& cv = v.controls[c.def->id];
         ApplyItems(cv, c);
         ApplyAttributes(cv, c);
+        ApplyAccessible(v, cv, c);
     }
 
     v.window->adjustSize();
@@ -290,10 +305,11 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
         case CtrlKind::Ring: {
             auto* box = new RingBox(parent);
             box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-            QObject::connect(box, &QComboBox::activated, box, [this, panel, id](int index) {
+            box->onChosen = [this, panel, id](int index) {
+                if (Refused(panel, id)) return;
                 Operator([&] { OperatorSelectIndex(panel, id, index); });
                 Resync(panel, id);
-            });
+            };
             cv.widget = box;
             caption();
             break;
@@ -301,8 +317,25 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
         case CtrlKind::ListBox: {
             auto* list = new QListWidget(parent);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
-            QObject::connect(list, &QListWidget::currentRowChanged, list, [this, panel, id](int row) {
-                if (row < 0) return;
+            // The selection, whoever makes it: the keyboard and the mouse move
+            // it with the current row, assistive technology selects an item. A
+            // selection cleared on the way to the next one is no change; one
+            // left empty shows the program's item again.
+            QObject::connect(list, &QListWidget::itemSelectionChanged, list, [this, panel, id, list] {
+                PanelState* p = FindPanel(panel);
+                ControlState* c = p ? p->Control(id) : nullptr;
+                if (!c || dying_) return;
+                QList<QListWidgetItem*> selected = list->selectedItems();
+                if (selected.isEmpty()) {
+                    QTimer::singleShot(0, list, [this, panel, id, list] {
+                        if (list->selectedItems().isEmpty()) Resync(panel, id);
+                    });
+                    return;
+                }
+                int row = -1;
+                for (QListWidgetItem* item : selected)
+                    if (list->row(item) != c->index) row = list->row(item);
+                if (row < 0 || Refused(panel, id)) return;
                 Operator([&] { OperatorSelectIndex(panel, id, row); });
                 Resync(panel, id);
             });
@@ -319,6 +352,7 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
                 button->setIconSize(QSize(32, 32));
             }
             QObject::connect(button, &QPushButton::clicked, button, [this, panel, id] {
+                if (Refused(panel, id)) return;
                 Operator([&] { DispatchCtrlEvent(panel, id, EVENT_COMMIT); });
             });
             cv.widget = button;
@@ -333,10 +367,8 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
         }
         case CtrlKind::CheckBox: {
             auto* box = new QCheckBox(parent);
-            QObject::connect(box, &QCheckBox::clicked, box, [this, panel, id](bool on) {
-                Operator([&] { OperatorSetValue(panel, id, on ? 1 : 0); });
-                Resync(panel, id);
-            });
+            QObject::connect(box, &QCheckBox::toggled, box,
+                             [this, panel, id](bool on) { OperateButton(panel, id, on); });
             cv.widget = box;
             break;
         }
@@ -381,10 +413,14 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
             auto* radio = new QRadioButton(parent);
             // The program keeps its groups exclusive itself.
             radio->setAutoExclusive(false);
-            QObject::connect(radio, &QRadioButton::clicked, radio, [this, panel, id](bool on) {
-                Operator([&] { OperatorSetValue(panel, id, on ? 1 : 0); });
-                Resync(panel, id);
-            });
+            QObject::connect(radio, &QRadioButton::toggled, radio,
+                             [this, panel, id](bool on) { OperateButton(panel, id, on); });
+            radio->installEventFilter(new KeyFilter(radio, [this, panel, radio](QKeyEvent* key) {
+                PanelView* pv = View(panel);
+                int k = key->key();
+                int step = k == Qt::Key_Down || k == Qt::Key_Right ? 1 : k == Qt::Key_Up || k == Qt::Key_Left ? -1 : 0;
+                return pv && step && !(key->modifiers() & ~Qt::KeypadModifier) && StepRadioGroup(*pv, radio, step);
+            }));
             cv.widget = radio;
             break;
         }
@@ -398,10 +434,8 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
                 wide = std::max(wide, button->sizeHint().width());
             }
             button->setMinimumWidth(wide);
-            QObject::connect(button, &QPushButton::clicked, button, [this, panel, id](bool on) {
-                Operator([&] { OperatorSetValue(panel, id, on ? 1 : 0); });
-                Resync(panel, id);
-            });
+            QObject::connect(button, &QPushButton::toggled, button,
+                             [this, panel, id](bool on) { OperateButton(panel, id, on); });
             cv.widget = button;
             break;
         }
@@ -412,7 +446,10 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
         case CtrlKind::PictureRing: {
             QString first = d.items.empty() ? QString() : QString::fromLatin1(d.items.front().label);
             auto* picture = new PictureWidget(parent, PictureSize(first));
-            if (d.callback) picture->setCursor(Qt::PointingHandCursor);
+            if (d.callback) {
+                picture->setCursor(Qt::PointingHandCursor);
+                picture->setFocusPolicy(Qt::StrongFocus);
+            }
             picture->onLeftClick = [this, panel, id, picture] {
                 if (!picture->isEnabled() || !PanelReachable(panel)) return;
                 Operator([&] { DispatchCtrlEvent(panel, id, EVENT_LEFT_CLICK); });
@@ -438,6 +475,11 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
             } else {
                 QObject::connect(edit, &QLineEdit::editingFinished, edit,
                                  [this, panel, id] { CommitText(panel, id); });
+                // A text set from outside (assistive technology) while no one
+                // types in the field is complete at once.
+                QObject::connect(edit, &QLineEdit::textChanged, edit, [this, panel, id, edit] {
+                    if (!edit->hasFocus()) CommitText(panel, id);
+                });
                 edit->installEventFilter(new KeyFilter(edit, [this, panel, id](QKeyEvent* key) {
                     int code = KeyCode(key);
                     if (code == 0 || dying_) return false;
@@ -466,6 +508,7 @@ void QtBackend::BuildControl(PanelView& v, ControlState& c) {
         }
     }
     if (cv.widget) cv.widget->setObjectName(QString::fromLatin1(d.name));
+    SetUpAccessible(v, cv);
 }
 
 void QtBackend::BuildMenu(PanelState& p, PanelView& v) {
@@ -547,11 +590,7 @@ void QtBackend::ApplyValue(ControlView& cv, const ControlState& c) {
             QString name = valid ? Plain(c.items[c.index].label) : QString();
             auto* picture = static_cast<PictureWidget*>(w);
             picture->SetPicture(name);
-            QString tip = name == QLatin1String("port_geschlossen") ? QStringLiteral("nicht geöffnet")
-                          : name.startsWith(QLatin1String("port_com"))
-                              ? QStringLiteral("COM ") + name.mid(8)
-                              : QString();
-            picture->setToolTip(tip);
+            picture->setToolTip(PortText(name));
             break;
         }
         case CtrlKind::String: {
@@ -628,6 +667,114 @@ void QtBackend::CommitText(int panel, int control) {
     Resync(panel, control);
 }
 
+// A change a person makes reaches the program only while the panel can be
+// operated; one made anyway (assistive technology acts on any window) is
+// taken back.
+bool QtBackend::Refused(int panel, int control) {
+    if (!dying_ && PanelReachable(panel) && popups_ == 0) return false;
+    Resync(panel, control);
+    return true;
+}
+
+// Check boxes, radio buttons and toggles: whatever toggled the widget (mouse,
+// keyboard, assistive technology) is one change of the value. The program's
+// own changes come with the widget's signals blocked. The widget then shows
+// what the program made of it, so that a refused change is seen as refused.
+void QtBackend::OperateButton(int panel, int control, bool on) {
+    if (Refused(panel, control)) return;
+    Operator([&] { OperatorSetValue(panel, control, on ? 1 : 0); });
+    Resync(panel, control);
+}
+
+// ---- what screen readers and UI automation see ----
+
+void QtBackend::SetUpAccessible(PanelView& v, ControlView& cv) {
+    QWidget* w = cv.widget;
+    if (!w) return;
+    // Enter clicks the focused button, check box or toggle, as Space does,
+    // unless the panel has a button that Enter presses wherever the focus is.
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        const int panel = v.handle;
+        button->installEventFilter(new KeyFilter(button, [this, panel, button](QKeyEvent* key) {
+            PanelView* pv = View(panel);
+            bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (!pv || !enter || pv->enterControl || key->modifiers() & ~Qt::KeypadModifier || key->isAutoRepeat())
+                return false;
+            button->click();
+            return true;
+        }));
+    }
+    switch (cv.def->kind) {
+        case CtrlKind::Command: SetAccessibleRole(w, QAccessible::Button); break;
+        case CtrlKind::CheckBox: SetAccessibleRole(w, QAccessible::CheckBox); break;
+        case CtrlKind::RadioButton: SetAccessibleRole(w, QAccessible::RadioButton); break;
+        // Qt's toggle button: a button that can be checked, shown pressed.
+        case CtrlKind::Toggle: SetAccessibleRole(w, QAccessible::Button); break;
+        case CtrlKind::Led: SetAccessibleRole(w, QAccessible::Indicator); break;
+        case CtrlKind::PictureRing: SetAccessibleRole(w, QAccessible::Button); break;
+        case CtrlKind::Picture: SetAccessibleRole(w, QAccessible::Graphic); break;
+        default: break;
+    }
+}
+
+// The name is what the control's label says, or the definition's name for
+// it; a lamp's name says its state ("Fehler: aus"), a port picture the port
+// ("COM 1 geöffnet"). A text control named as describing one (a unit) is
+// that control's description.
+void QtBackend::ApplyAccessible(PanelView& v, ControlView& cv, const ControlState& c) {
+    const ControlDef& d = *c.def;
+    PanelState* p = FindPanel(v.handle);
+    if (!p) return;
+    if (d.kind == CtrlKind::TextMsg) {
+        for (const ControlState& other : p->controls)
+            if (other.def->describedBy == d.id)
+                if (QWidget* w = v.controls[other.def->id].widget) w->setAccessibleDescription(Plain(c.text));
+    }
+    QWidget* w = cv.widget;
+    if (!w || d.kind == CtrlKind::TextMsg || d.kind == CtrlKind::Decoration) return;
+    if (cv.caption && cv.caption->buddy() != w) cv.caption->setBuddy(w);
+    QString name = *d.accessibleName ? Plain(d.accessibleName) : Plain(c.label);
+    switch (d.kind) {
+        case CtrlKind::Toggle: name = Plain(c.intValue != 0 ? std::string(d.onText) : c.label); break;
+        case CtrlKind::Led: name += c.intValue != 0 ? QStringLiteral(": an") : QStringLiteral(": aus"); break;
+        case CtrlKind::PictureRing: {
+            bool valid = c.index >= 0 && c.index < static_cast<int>(c.items.size());
+            QString port = PortText(valid ? Plain(c.items[c.index].label) : QString());
+            name = port.startsWith(QLatin1String("COM")) ? port + QStringLiteral(" geöffnet") : port;
+            break;
+        }
+        case CtrlKind::String:
+            if (name.isEmpty()) name = Plain(p->title);  // the input panel says by its title what it asks
+            break;
+        default: break;
+    }
+    if (w->accessibleName() != name) w->setAccessibleName(name);
+    if (d.describedBy) {
+        const ControlState* unit = p->Control(d.describedBy);
+        QString description = unit ? Plain(unit->text) : QString();
+        if (w->accessibleDescription() != description) w->setAccessibleDescription(description);
+    }
+}
+
+// Arrow keys choose in a radio group: the radio buttons in the same frame,
+// in the order of the panel's definition, round at the ends.
+bool QtBackend::StepRadioGroup(PanelView& v, QWidget* from, int step) {
+    std::vector<QAbstractButton*> group;
+    for (int id : v.order) {
+        ControlView& cv = v.controls[id];
+        if (cv.def->kind == CtrlKind::RadioButton && cv.widget && cv.widget->parentWidget() == from->parentWidget() &&
+            cv.widget->isVisible() && cv.widget->isEnabled())
+            group.push_back(static_cast<QAbstractButton*>(cv.widget));
+    }
+    auto at = std::find(group.begin(), group.end(), from);
+    if (at == group.end() || group.size() < 2) return false;
+    const int n = static_cast<int>(group.size());
+    QAbstractButton* next = group[((at - group.begin()) + step + n) % n];
+    next->setFocus(Qt::TabFocusReason);
+    if (!next->isChecked()) next->click();
+    return true;
+}
+
 void QtBackend::ControlChanged(PanelState& p, ControlState& c, Change what) {
     PanelView* v = View(p.handle);
     if (!v || dying_) return;
@@ -637,6 +784,7 @@ void QtBackend::ControlChanged(PanelState& p, ControlState& c, Change what) {
         case Change::Items: ApplyItems(cv, c); break;
         case Change::Attributes: ApplyAttributes(cv, c); break;
     }
+    ApplyAccessible(*v, cv, c);
     if (depth_ > 0) Repaint(*v, cv);
 }
 
