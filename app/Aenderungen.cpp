@@ -1,14 +1,14 @@
 #include "app/Aenderungen.h"
 
-#include <cstdio>
 #include <string>
 
 #include "app/Krv4Steuerung.h"
 #include "errors/QVL_errorV3.h"
+#include "platform/Zeichensatz.h"
 #include "storage/Dateifunktionen.h"
 
 bool gDatenGeaendert = false;
-char gDateiname[kMaxPathname] = "Unbenannt";
+std::string gDateiname = kUnbenannt;
 
 void DatenAlsGeaendertMarkieren() { gDatenGeaendert = true; }
 
@@ -16,20 +16,20 @@ void AlsGespeichertSetzen() { gDatenGeaendert = false; }
 
 void DateinameZuruecksetzen() { DateinameSetzen(kUnbenannt); }
 
-void DateinameSetzen(const char* pfad) { std::snprintf(gDateiname, sizeof gDateiname, "%s", pfad ? pfad : ""); }
+void DateinameSetzen(const char* pfad) { gDateiname = pfad ? pfad : ""; }
 
 void PaneltitelAktualisieren() {
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
-    std::string titel = std::string(gPaneltitle) + " - " + datei;
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
+    std::string titel = std::string(gPaneltitle) + " - " + Utf8NachCp1252Ersetzt(datei);
     SetPanelAttribute(panelHandle, ATTR_TITLE, titel.c_str());
 }
 
 int AbfrageWennNichtGespeichert() {
     if (!gDatenGeaendert) return 0;
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
-    std::string frage = "Möchten Sie die Änderungen in " + datei + " speichern?";
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
+    std::string frage = "Möchten Sie die Änderungen in " + Utf8NachCp1252Ersetzt(datei) + " speichern?";
     enum { JA = 1, NEIN = 2, ABBRECHEN = 3 };
     int antwort = GenericMessagePopup("Datei speichern", frage.c_str(), "Ja", "Nein", "Abbrechen", JA, JA, ABBRECHEN);
     if (antwort == NEIN) return 0;

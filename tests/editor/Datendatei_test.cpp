@@ -68,7 +68,7 @@ TEST_F(DataFileTest, SaveThenOpenRestoresTheStoreByteForByte) {
     EXPECT_EQ(Int(panelHandle, PANEL_LISTBOX), 1);
     EXPECT_EQ(Items(panelHandle, PANEL_LISTBOX)[1], "S8.2");
     EXPECT_EQ(std::memcmp(gPruefschritte, gProg[7].schritte, sizeof(Pruefschritt) * 8), 0);
-    EXPECT_STREQ(gDateiname, pfad.c_str());
+    EXPECT_EQ(gDateiname, pfad);
     EXPECT_EQ(Title(panelHandle), "KRV4 Steuerung - programme.krv");
     EXPECT_FALSE(gDatenGeaendert);
 }
@@ -137,7 +137,7 @@ TEST_F(DataFileTest, DialogsAskAsTheOperatorExpects) {
     EXPECT_TRUE(oeffnen.restrictExtension);
     EXPECT_TRUE(oeffnen.allowCancel);
     EXPECT_FALSE(oeffnen.allowMakeDirectory);
-    EXPECT_STREQ(gDateiname, dir.Datei("a.krv").c_str());
+    EXPECT_EQ(gDateiname, dir.Datei("a.krv"));
 }
 
 struct Lesefall {
@@ -244,7 +244,7 @@ protected:
         EXPECT_EQ(Lesen(alt), altInhalt);
         EXPECT_EQ(dir.Eintraege(), std::vector<std::string>{"alt.krv"});
         EXPECT_TRUE(gDatenGeaendert);
-        EXPECT_STREQ(gDateiname, alt.c_str());
+        EXPECT_EQ(gDateiname, alt);
         EXPECT_EQ(gPSanzahl, 2);
     }
     std::string alt;
@@ -296,7 +296,7 @@ TEST_F(DataFileTest, FaultyStepBlocksSavingWithoutADialog) {
     EXPECT_EQ(ui->Shown()[1].message, "Datei wurde nicht gespeichert");
     EXPECT_TRUE(dir.Eintraege().empty());
     EXPECT_TRUE(gDatenGeaendert);
-    EXPECT_STREQ(gDateiname, "Unbenannt");
+    EXPECT_EQ(gDateiname, "Unbenannt");
 }
 
 TEST_F(DataFileTest, SavingThroughALinkKeepsTheLinkAndTheFileMode) {
@@ -344,7 +344,7 @@ TEST_F(DataFileTest, UmlautsInTheFileNameAreTheSystemsOwnOnDiskAndTheProgramsInT
 
     gDatenGeaendert = false;
     Oeffnen(pfad);
-    EXPECT_STREQ(gDateiname, pfad.c_str());
+    EXPECT_EQ(gDateiname, pfad);
     ChooseMenu(panelHandle, MENU_DATEI_SPEICHERN);  // saves again under the same name
     EXPECT_EQ(dir.Eintraege().size(), 1u);
 }

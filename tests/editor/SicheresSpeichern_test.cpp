@@ -65,7 +65,7 @@ TEST_F(SafeSaveTest, AWriteProtectedFileIsRefusedBeforeAnythingIsWritten) {
         ASSERT_EQ(ui->Shown().size(), 1u);
         EXPECT_EQ(ui->Shown()[0].title, "Fehler #301000");
         EXPECT_EQ(ui->Shown()[0].message, "Fehler beim Schreiben auf Datei");
-        EXPECT_STREQ(gDateiname, alt.c_str());
+        EXPECT_EQ(gDateiname, alt);
         EXPECT_EQ(Title(panelHandle), titel);
         EXPECT_TRUE(gDatenGeaendert);
 
