@@ -110,4 +110,49 @@ TEST_F(SafeSaveTest, AFileSizeLimitFailsTheSaveInsteadOfEndingTheProgram) {
     EXPECT_EQ(dir.Eintraege(), std::vector<std::string>{"schutz.krv"});
 }
 
+// A file with a second name (a hard link) in a folder the saver may not
+// write, as nobody: both names get the new content, or both keep the old when
+// the disk takes only part of it.
+TEST_F(SafeSaveTest, AHardLinkedFileIsNeverSplitAndSurvivesACutWrite) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs the super-user to act as nobody";
+    std::string zweit = dir.Datei("zweit.krv");
+    ASSERT_EQ(link(alt.c_str(), zweit.c_str()), 0);
+    ASSERT_EQ(chmod(alt.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(dir.Pfad().c_str(), 0555), 0);
+    auto alsNiemand = [&](rlim_t grenze) {
+        pid_t kind = fork();
+        if (kind == 0) {
+            signal(SIGXFSZ, SIG_DFL);
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
+            struct rlimit knapp {};
+            getrlimit(RLIMIT_FSIZE, &knapp);
+            knapp.rlim_cur = grenze;
+            if (setrlimit(RLIMIT_FSIZE, &knapp) != 0) _exit(98);
+            int status = DateiSpeichern(0);
+            _exit(status == 0 ? 0 : status == -301000 ? 1 : 2);
+        }
+        int status = 0;
+        EXPECT_EQ(waitpid(kind, &status, 0), kind);
+        EXPECT_FALSE(WIFSIGNALED(status)) << "Signal " << WTERMSIG(status);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    // The disk takes 4096 bytes: not even the copy of the old content fits.
+    EXPECT_EQ(alsNiemand(4096), 1);
+    EXPECT_EQ(Lesen(alt), altInhalt);
+    EXPECT_EQ(Lesen(zweit), altInhalt);
+
+    struct stat vorher {};
+    ASSERT_EQ(stat(alt.c_str(), &vorher), 0);
+    EXPECT_EQ(alsNiemand(RLIM_INFINITY), 0);
+    struct stat nachher {};
+    ASSERT_EQ(stat(alt.c_str(), &nachher), 0);
+    EXPECT_NE(Lesen(alt), altInhalt);
+    EXPECT_EQ(Lesen(alt).size(), kDateiGroesse);
+    EXPECT_EQ(Lesen(zweit), Lesen(alt));
+    EXPECT_EQ(nachher.st_ino, vorher.st_ino);
+    EXPECT_EQ(nachher.st_nlink, 2u);
+    chmod(dir.Pfad().c_str(), 0755);
+    EXPECT_EQ(dir.Eintraege(), (std::vector<std::string>{"schutz.krv", "zweit.krv"}));
+}
+
 }  // namespace
