@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "app/Aenderungen.h"
 #include "app/Krv4Steuerung.h"
 #include "model/Programmverwaltung.h"
 #include "storage/Dateifunktionen.h"
 #include "support/AppFixture.h"
+#include "support/Pfade.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
@@ -31,8 +31,7 @@ protected:
         wurzel_ = fs::temp_directory_path() / ("krv4-pfade-" + std::to_string(std::rand()));
     }
     void TearDown() override {
-        std::error_code fehler;
-        fs::remove_all(wurzel_, fehler);
+        OrdnerEntfernen(wurzel_);
         AppTest::TearDown();
     }
     fs::path wurzel_;
@@ -50,7 +49,7 @@ TEST_F(Dateipfade, ADataFileOpensAndSavesUnderAnyFolderThroughDialogAndCommandLi
     };
     for (const Fall& f : faelle) {
         fs::path ordner = wurzel_ / f.ordner;
-        ASSERT_TRUE(fs::create_directories(ordner));
+        ASSERT_TRUE(OrdnerAnlegen(ordner));
         const std::string pfad = Utf8(ordner / f.name);
         SCOPED_TRACE(pfad);
         std::snprintf(gProg[3].name, sizeof gProg[3].name, "%s", "Ölstand");
@@ -58,7 +57,7 @@ TEST_F(Dateipfade, ADataFileOpensAndSavesUnderAnyFolderThroughDialogAndCommandLi
         ChooseMenu(panelHandle, MENU_DATEI_SPEICHERNUNTER);
         ASSERT_EQ(ui->Shown().size(), 1u) << ui->Shown().back().title;
         ui->ClearShown();
-        EXPECT_EQ(fs::file_size(ordner / f.name), kDatenblockGroesse);
+        EXPECT_EQ(fs::file_size(Erreichbar(ordner / f.name)), kDatenblockGroesse);
         EXPECT_EQ(Title(panelHandle), f.titel);
 
         // Saved again under its name, then opened from the command line.
@@ -72,9 +71,7 @@ TEST_F(Dateipfade, ADataFileOpensAndSavesUnderAnyFolderThroughDialogAndCommandLi
         EXPECT_EQ(Title(panelHandle), f.titel);
         ChooseMenu(panelHandle, MENU_DATEI_SPEICHERN);
         EXPECT_TRUE(ui->Shown().empty());
-        std::vector<fs::path> namen;
-        for (const auto& e : fs::directory_iterator(ordner)) namen.push_back(e.path().filename());
-        EXPECT_EQ(namen, std::vector<fs::path>{f.name});
+        EXPECT_EQ(Ordnerinhalt(ordner), std::vector<fs::path>{f.name});
     }
 }
 
