@@ -107,17 +107,24 @@ constexpr DWORD kAlleTeilen = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DE
 
 }  // namespace
 
-int DateiOeffnenZumLesen(const char* pfad) {
-    if (pfad == nullptr || *pfad == '\0') return -1;
-    HANDLE h = CreateFileW(Os(pfad).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+namespace {
+
+// Only files on a disk: a device or a pipe could block the program.
+int OeffnenAufPlatte(const std::string& pfad, DWORD zugriff, DWORD teilen) {
+    HANDLE h = CreateFileW(Os(pfad).c_str(), zugriff, teilen, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return -1;
-    // Only files on a disk: a device or a pipe could block the program.
     if (GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
         return -1;
     }
     return Eintragen(h);
+}
+
+}  // namespace
+
+int DateiOeffnenZumLesen(const char* pfad) {
+    if (pfad == nullptr || *pfad == '\0') return -1;
+    return OeffnenAufPlatte(pfad, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
 long DateiLesen(int handle, void* puffer, std::size_t anzahl) {
@@ -332,14 +339,7 @@ int DateiErsetzen(const std::string& von, const std::string& ziel) {
 int DateiEntfernen(const std::string& pfad) { return DeleteFileW(Os(pfad).c_str()) ? 0 : -1; }
 
 int DateiOeffnenZumAendern(const std::string& pfad) {
-    HANDLE h = CreateFileW(Os(pfad).c_str(), GENERIC_READ | GENERIC_WRITE, kAlleTeilen, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return -1;
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        CloseHandle(h);
-        return -1;
-    }
-    return Eintragen(h);
+    return OeffnenAufPlatte(pfad, GENERIC_READ | GENERIC_WRITE, kAlleTeilen);
 }
 
 int DateiSicherungAnlegen(std::string& pfad) {

@@ -119,22 +119,11 @@ TEST_F(SafeSaveTest, AHardLinkedFileIsNeverSplitAndSurvivesACutWrite) {
     ASSERT_EQ(link(alt.c_str(), zweit.c_str()), 0);
     ASSERT_EQ(chmod(alt.c_str(), 0666), 0);
     ASSERT_EQ(chmod(dir.Pfad().c_str(), 0555), 0);
-    auto alsNiemand = [&](rlim_t grenze) {
-        pid_t kind = fork();
-        if (kind == 0) {
-            signal(SIGXFSZ, SIG_DFL);
-            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
-            struct rlimit knapp {};
-            getrlimit(RLIMIT_FSIZE, &knapp);
-            knapp.rlim_cur = grenze;
-            if (setrlimit(RLIMIT_FSIZE, &knapp) != 0) _exit(98);
+    auto alsNiemand = [](rlim_t grenze) {
+        return AlsNiemandAufKnapperPlatte(grenze, [] {
             int status = DateiSpeichern(0);
-            _exit(status == 0 ? 0 : status == -301000 ? 1 : 2);
-        }
-        int status = 0;
-        EXPECT_EQ(waitpid(kind, &status, 0), kind);
-        EXPECT_FALSE(WIFSIGNALED(status)) << "Signal " << WTERMSIG(status);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return status == 0 ? 0 : status == -301000 ? 1 : 2;
+        });
     };
     // The disk takes 4096 bytes: not even the copy of the old content fits.
     EXPECT_EQ(alsNiemand(4096), 1);

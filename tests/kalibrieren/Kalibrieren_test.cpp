@@ -331,20 +331,10 @@ TEST_F(SafeSaveTest, AFileInASharedFolderIsWrittenInPlaceAsNobody) {
     ASSERT_EQ(chmod(pfad.c_str(), 0666), 0);
     ASSERT_EQ(chmod(dir.Pfad().c_str(), 0555), 0);
     auto alsNiemand = [&](rlim_t grenze) {
-        pid_t kind = fork();
-        if (kind == 0) {
-            signal(SIGXFSZ, SIG_DFL);
-            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
-            struct rlimit knapp {};
-            getrlimit(RLIMIT_FSIZE, &knapp);
-            knapp.rlim_cur = grenze;
-            if (setrlimit(RLIMIT_FSIZE, &knapp) != 0) _exit(98);
+        return AlsNiemandAufKnapperPlatte(grenze, [&] {
             int status = KalibrierdateiSchreiben(pfad.c_str(), neu);
-            _exit(status == 0 ? 0 : status == -301007 ? 1 : 2);
-        }
-        int status = 0;
-        EXPECT_EQ(waitpid(kind, &status, 0), kind);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return status == 0 ? 0 : status == -301007 ? 1 : 2;
+        });
     };
     EXPECT_EQ(alsNiemand(100), 1);
     EXPECT_EQ(Lesen(pfad), alt);
