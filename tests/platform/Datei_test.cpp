@@ -181,6 +181,20 @@ TEST_F(SafeReplaceTest, APathOfAnyLengthAndAnyCharactersOpensAndSaves) {
     EXPECT_EQ(alsPfad(ganz).lexically_normal(), alsPfad(pfad).lexically_normal());
 }
 
+// A file with two names is written in place: both names keep one content,
+// a longer one and then a shorter one, and nothing is left anywhere.
+TEST_F(SafeReplaceTest, AHardLinkedFileIsWrittenInPlaceUnderBothNames) {
+    Schreiben(Os("eins.krv"), Block(3000, 1));
+    fs::create_hard_link(Os("eins.krv"), Os("zwei.krv"));
+    for (const Bytes& neu : {Block(21040, 2), Block(100, 3)}) {
+        ASSERT_EQ(DateiSicherErsetzen(Pfad("eins.krv").c_str(), neu.data(), neu.size(), "ini$$%d.TMP"), 0);
+        EXPECT_EQ(Lesen(Os("eins.krv")), neu);
+        EXPECT_EQ(Lesen(Os("zwei.krv")), neu);
+        EXPECT_TRUE(fs::equivalent(Os("eins.krv"), Os("zwei.krv")));  // still one file
+        EXPECT_EQ(Eintraege(), (std::vector<fs::path>{"eins.krv", "zwei.krv"}));
+    }
+}
+
 // What a killed save left behind goes before the next one picks a name: only
 // plain files of its own naming, and only when they are minutes old.
 TEST_F(SafeReplaceTest, StaleTemporaryFilesOfItsOwnNamingAreRemovedFirst) {
