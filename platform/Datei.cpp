@@ -9,8 +9,8 @@ namespace {
 bool Kopieren(int von, int nach, long long anzahl) {
     unsigned char puffer[1 << 16];
     for (long long stelle = 0; stelle < anzahl;) {
-        std::size_t teil = static_cast<std::size_t>(std::min<long long>(anzahl - stelle, sizeof puffer));
-        long n = DateiLesenAn(von, stelle, puffer, teil);
+        std::size_t stueck = static_cast<std::size_t>(std::min<long long>(anzahl - stelle, sizeof puffer));
+        long n = DateiLesenAn(von, stelle, puffer, stueck);
         if (n <= 0 || DateiSchreibenAn(nach, stelle, puffer, static_cast<std::size_t>(n)) != n) return false;
         stelle += n;
     }

@@ -49,8 +49,8 @@ inline bool OrdnerAnlegen(const std::filesystem::path& ordner) {
 #ifdef _WIN32
     // One folder at a time: mingw-w64's create_directories does not end on a \\?\ path.
     std::filesystem::path bisher;
-    for (const auto& teil : std::filesystem::absolute(ordner).lexically_normal()) {
-        bisher /= teil;
+    for (const auto& glied : std::filesystem::absolute(ordner).lexically_normal()) {
+        bisher /= glied;
         if (bisher.has_relative_path()) CreateDirectoryW(Erreichbar(bisher).c_str(), nullptr);
     }
     DWORD attribute = GetFileAttributesW(Erreichbar(ordner).c_str());
