@@ -1,6 +1,5 @@
 #include "app/Aenderungen.h"
 
-#include <cstdio>
 #include <string>
 
 #include "app/Bearbeiten.h"
@@ -11,10 +10,11 @@
 #include "model/Verlauf.h"
 #include "panels/Com.h"
 #include "panels/Direkttest.h"
+#include "platform/Zeichensatz.h"
 #include "storage/Dateifunktionen.h"
 
 bool gDatenGeaendert = false;
-char gDateiname[kMaxPathname] = "Unbenannt";
+std::string gDateiname = kUnbenannt;
 
 void DatenAlsGeaendertMarkieren() { gDatenGeaendert = true; }
 
@@ -26,20 +26,20 @@ void AlsGespeichertSetzen() {
 
 void DateinameZuruecksetzen() { DateinameSetzen(kUnbenannt); }
 
-void DateinameSetzen(const char* pfad) { std::snprintf(gDateiname, sizeof gDateiname, "%s", pfad ? pfad : ""); }
+void DateinameSetzen(const char* pfad) { gDateiname = pfad ? pfad : ""; }
 
 void PaneltitelAktualisieren() {
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
-    std::string titel = std::string(gPaneltitle) + " - " + datei;
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
+    std::string titel = std::string(gPaneltitle) + " - " + Utf8NachCp1252Ersetzt(datei);
     SetPanelAttribute(panelHandle, ATTR_TITLE, titel.c_str());
 }
 
 int AbfrageWennNichtGespeichert() {
     if (!gDatenGeaendert) return 0;
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
-    std::string frage = "Möchten Sie die Änderungen in " + datei + " speichern?";
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
+    std::string frage = "Möchten Sie die Änderungen in " + Utf8NachCp1252Ersetzt(datei) + " speichern?";
     enum { JA = 1, NEIN = 2, ABBRECHEN = 3 };
     int antwort = GenericMessagePopup("Datei speichern", frage.c_str(), "Ja", "Nein", "Abbrechen", JA, JA, ABBRECHEN);
     if (antwort == NEIN) return 0;

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <string>
+
 #include "toolkit/Toolkit.h"
 
 // The one data-changed flag, the current file name and the main panel title.
 
 extern bool gDatenGeaendert;
-extern char gDateiname[kMaxPathname];
+// The system's own name of the file, whole (see platform/Datei.h); shown
+// through code page 1252.
+extern std::string gDateiname;
 
 inline constexpr const char* kUnbenannt = "Unbenannt";
 

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "app/Krv4Steuerung.h"
+#include "platform/Datei.h"
 #include "toolkit/Toolkit.h"
 #include "toolkit/qt/QtToolkit.h"
 #include "ui/qt/Layouts.h"
@@ -9,7 +10,7 @@
 int main(int argc, char* argv[]) {
     // The program's own arguments are judged as they were given: Qt takes
     // its options (-platform, -reverse, ...) out of argv.
-    std::vector<std::string> given(argv, argv + argc);
+    std::vector<std::string> given = DateiAufrufargumente(argc, argv);
     std::vector<char*> args;
     for (std::string& a : given) args.push_back(a.data());
     args.push_back(nullptr);

@@ -32,7 +32,7 @@ struct Zustand {
         anhaengen(&gProgIndex, sizeof gProgIndex);
         anhaengen(&gPSanzahl, sizeof gPSanzahl);
         anhaengen(&gPSindex, sizeof gPSindex);
-        anhaengen(gDateiname, sizeof gDateiname);
+        anhaengen(gDateiname.data(), gDateiname.size());
         anhaengen(&gDatenGeaendert, sizeof gDatenGeaendert);
         GetPanelAttribute(panelHandle, ATTR_TITLE, z.titel);
         return z;

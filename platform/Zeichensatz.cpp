@@ -41,46 +41,53 @@ std::string Cp1252NachUtf8(std::string_view text) {
     return s;
 }
 
+namespace {
+
+// The character at text[i] and the bytes it takes; 0 for bytes that are no
+// UTF-8 (a cut or overlong sequence, a surrogate, beyond U+10FFFF).
+std::size_t Utf8Zeichen(std::string_view text, std::size_t i, char32_t* zeichen) {
+    auto b = static_cast<unsigned char>(text[i]);
+    std::size_t laenge = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    if (laenge == 0 || i + laenge > text.size()) return 0;
+    char32_t c = laenge == 1 ? b : b & (0x7F >> laenge);
+    for (std::size_t k = 1; k < laenge; ++k) {
+        auto f = static_cast<unsigned char>(text[i + k]);
+        if ((f & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (f & 0x3F);
+    }
+    constexpr char32_t kKleinste[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kKleinste[laenge] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    *zeichen = c;
+    return laenge;
+}
+
+}  // namespace
+
 bool Utf8NachCp1252(std::string_view text, std::string* ergebnis) {
     std::string s;
-    for (size_t i = 0; i < text.size();) {
-        auto b = static_cast<unsigned char>(text[i]);
+    for (std::size_t i = 0; i < text.size();) {
         char32_t c = 0;
-        size_t laenge = 0;
-        if (b < 0x80) {
-            c = b;
-            laenge = 1;
-        } else if ((b & 0xE0) == 0xC0) {
-            c = b & 0x1F;
-            laenge = 2;
-        } else if ((b & 0xF0) == 0xE0) {
-            c = b & 0x0F;
-            laenge = 3;
-        } else {
-            return false;  // four-byte characters are all outside the code page
-        }
-        if (i + laenge > text.size()) {
-            return false;
-        }
-        for (size_t k = 1; k < laenge; ++k) {
-            auto f = static_cast<unsigned char>(text[i + k]);
-            if ((f & 0xC0) != 0x80) {
-                return false;
-            }
-            c = (c << 6) | (f & 0x3F);
-        }
-        if ((laenge == 2 && c < 0x80) || (laenge == 3 && c < 0x800)) {
-            return false;  // overlong form
-        }
-        int gefunden = Cp1252Byte(c);
-        if (gefunden < 0) {
-            return false;
-        }
+        std::size_t laenge = Utf8Zeichen(text, i, &c);
+        int gefunden = laenge ? Cp1252Byte(c) : -1;
+        if (gefunden < 0) return false;
         s += static_cast<char>(gefunden);
         i += laenge;
     }
     *ergebnis = std::move(s);
     return true;
+}
+
+std::string Utf8NachCp1252Ersetzt(std::string_view text) {
+    std::string s;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        std::size_t laenge = Utf8Zeichen(text, i, &c);
+        int gefunden = laenge ? Cp1252Byte(c) : -1;
+        // NUL would end the text where it is shown.
+        s += gefunden > 0 ? static_cast<char>(gefunden) : '?';
+        i += laenge ? laenge : 1;
+    }
+    return s;
 }
 
 std::u16string Cp1252NachUtf16(std::string_view text) {

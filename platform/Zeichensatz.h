@@ -15,6 +15,9 @@ std::string Cp1252NachUtf8(std::string_view text);
 
 // False for invalid UTF-8 or a character code page 1252 does not have.
 bool Utf8NachCp1252(std::string_view text, std::string* ergebnis);
+// For showing a text that may hold anything (a file name): a character the
+// code page does not have, and every byte that is no UTF-8, becomes "?".
+std::string Utf8NachCp1252Ersetzt(std::string_view text);
 
 // For the wide file and device names of Windows; every character of the code
 // page lies in the basic plane.

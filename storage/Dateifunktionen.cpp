@@ -61,9 +61,6 @@ int BlockSchreiben(const std::string& pfad, const Datenblock& block) {
     return DateiSicherErsetzen(pfad.c_str(), &block, sizeof block);
 }
 
-// A path longer than the program can keep would make the next save go elsewhere.
-bool PfadPasst(const std::string& pfad) { return !pfad.empty() && pfad.size() < sizeof gDateiname; }
-
 }  // namespace
 
 void DatenblockErstellen(Datenblock& block) {
@@ -97,10 +94,10 @@ int DateiSpeichern(int neuerName) {
         return kNichtGespeichert;
     }
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
 
     std::string pfad;
-    if (neuerName != 0 || std::strcmp(gDateiname, kUnbenannt) == 0) {
+    if (neuerName != 0 || gDateiname == kUnbenannt) {
         int ergebnis = FileSelectPopup(verzeichnis.c_str(), kDateimuster, kDateimuster, "Speichern",
                                        VAL_SAVE_BUTTON, 0, 1, 1, 1, pfad);
         if (ergebnis == VAL_NO_FILE_SELECTED) return kNichtGespeichert;
@@ -110,7 +107,7 @@ int DateiSpeichern(int neuerName) {
     }
 
     ProgrammverwaltungVorDateiSpeichern();
-    if (!PfadPasst(pfad)) return kSchreibfehler;
+    if (pfad.empty()) return kSchreibfehler;
     Datenblock block;
     DatenblockErstellen(block);
     if (BlockSchreiben(pfad, block) != 0) return kSchreibfehler;
@@ -123,7 +120,7 @@ int DateiSpeichern(int neuerName) {
 
 int DateiOeffnen() {
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
 
     std::string pfad;
     int ergebnis = FileSelectPopup(verzeichnis.c_str(), kDateimuster, kDateimuster, "Öffnen", VAL_LOAD_BUTTON,
@@ -134,7 +131,7 @@ int DateiOeffnen() {
 }
 
 int DateiLaden(const char* pfad) {
-    if (pfad == nullptr || !PfadPasst(pfad)) return kOeffnungsfehler;
+    if (pfad == nullptr || *pfad == '\0') return kOeffnungsfehler;
     int handle = DateiOeffnenZumLesen(pfad);
     if (handle < 0) return kOeffnungsfehler;
     Datenblock block;

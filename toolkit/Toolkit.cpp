@@ -622,7 +622,11 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec, c
 int SplitPath(const char* path, std::string& drive, std::string& directory, std::string& fileName) {
     std::string p = path ? path : "";
     drive.clear();
+#ifdef _WIN32
+    std::size_t slash = p.find_last_of("/\\");
+#else
     std::size_t slash = p.find_last_of('/');
+#endif
     if (slash == std::string::npos) {
         directory.clear();
         fileName = p;

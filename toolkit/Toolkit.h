@@ -82,8 +82,6 @@ enum : int {
 enum : int { VAL_OK_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 enum : int { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
 
-constexpr int kMaxPathname = 260;
-
 // Run-time start; fails when no backend has been installed.
 int InitToolkit(int argc, char* argv[]);
 

@@ -25,7 +25,7 @@ TEST_F(StartTest, MainPanelShowsUntitledAndSixteenPrograms) {
     EXPECT_EQ(Int(panelHandle, PANEL_PROGRAMMLISTE), 0);
     EXPECT_EQ(Items(panelHandle, PANEL_LISTBOX), std::vector<std::string>{"neuer Pruefschritt"});
     EXPECT_FALSE(gDatenGeaendert);
-    EXPECT_STREQ(gDateiname, "Unbenannt");
+    EXPECT_EQ(gDateiname, "Unbenannt");
     EXPECT_EQ(Text(infoPanelHandle, INFOPANEL_VERSION), "KRV4-TST1 V 0.3");
     EXPECT_EQ(Text(infoPanelHandle, INFOPANEL_DATUM), "05/2007");
 }

@@ -178,7 +178,7 @@ TEST_F(Einstellungsdatei, ARunWithoutAnOpenPortStoresMinusOne) {
     EXPECT_EQ(DateiInhalt(kEinstellungsdatei), "[KRV4]\r\nadresse = 38\r\nlport = 6\r\nport = -1\r\n\r\n");
 }
 
-TEST_F(Einstellungsdatei, AFailedWriteKeepsTheOldFileByteForByte) {
+TEST_F(Einstellungsdatei, AProtectedFileStaysByteForByteAndAReadOnlyFolderIsWrittenInPlace) {
     const std::string alt = "; von Hand\n[KRV4]\nport=3\n";
     DateiAnlegen(kEinstellungsdatei, alt);
     ComPanelOeffnen();
@@ -192,12 +192,12 @@ TEST_F(Einstellungsdatei, AFailedWriteKeepsTheOldFileByteForByte) {
     EXPECT_EQ(DateiInhalt(kEinstellungsdatei), alt);
     EXPECT_EQ(Verzeichnisinhalt(hier), std::vector<std::string>{kEinstellungsdatei});
 
-    // Writable file in a read-only directory.
+    // A writable file in a read-only directory is written in place.
     fs::permissions(kEinstellungsdatei, fs::perms::all);
     fs::permissions(hier, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
-    EXPECT_EQ(AlsNormalerBenutzer([] { return IniSchreiben(); }), -800411);
-    EXPECT_EQ(DateiInhalt(kEinstellungsdatei), alt);
+    EXPECT_EQ(AlsNormalerBenutzer([] { return IniSchreiben(); }), 0);
+    EXPECT_EQ(DateiInhalt(kEinstellungsdatei), "[KRV4]\r\nadresse = 53\r\nlport = -1\r\nport = -1\r\n\r\n");
     EXPECT_EQ(Verzeichnisinhalt(hier), std::vector<std::string>{kEinstellungsdatei});
     fs::permissions(hier, fs::perms::owner_all);
 }

@@ -202,13 +202,12 @@ TEST_F(IniDatei, AWriteProtectedFileOrDirectoryKeepsTheOldFile) {
     EXPECT_EQ(DateiInhalt(dir / "a.ini"), alt);
     EXPECT_EQ(Verzeichnisinhalt(dir), std::vector<std::string>{"a.ini"});
 
-    // A writable file in a directory where nothing can be created.
+    // A writable file in a directory where nothing can be created: written in place.
     fs::permissions(dir / "a.ini", fs::perms::all);
     fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                              fs::perms::others_read | fs::perms::others_exec);
-    EXPECT_EQ(AlsNormalerBenutzer([&] { return Ini_WriteToFile(neu.ini, Pfad("a.ini").c_str()); }),
-              kIniSchreibfehler);
-    EXPECT_EQ(DateiInhalt(dir / "a.ini"), alt);
+    EXPECT_EQ(AlsNormalerBenutzer([&] { return Ini_WriteToFile(neu.ini, Pfad("a.ini").c_str()); }), 0);
+    EXPECT_EQ(DateiInhalt(dir / "a.ini"), neuerText);
     EXPECT_EQ(Verzeichnisinhalt(dir), std::vector<std::string>{"a.ini"});
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -311,6 +312,44 @@ TEST_F(WerkzeugDaten, WriteReadCompareThroughTheTool) {
     EXPECT_NE(j.aus.find(U8(u8"\"name\": \"Überdruckprüfung groß\"")), std::string::npos);
     std::remove(quelle.c_str());
     std::remove(ziel.c_str());
+}
+
+// File names as the system has them: below a "Łódź" folder, more than 300
+// bytes long; the tool reads, writes, compares and shows there, and the
+// program opens what it wrote.
+TEST_F(WerkzeugDaten, ThePathsOfTheToolAreTheSystemsOwnOfAnyLength) {
+    const std::string wurzel = TempName("krv4_pfade");
+    std::string ordner = wurzel + "/" + U8(u8"Łódź");
+    for (char c : {'a', 'b', 'c'}) ordner += "/" + std::string(90, c);
+    std::filesystem::create_directories(ordner);
+    const std::string datei = ordner + "/" + U8(u8"Öl.krv");
+    ASSERT_GT(datei.size(), 300u);
+    VielfaeltigerSpeicher();
+    Programm geschrieben[kAnzahlProgramme];
+    std::memcpy(geschrieben, gProg, sizeof gProg);
+
+    Simulator sim({});
+    auto krv4 = [&](std::vector<std::string> a) {
+        a.insert(a.begin(), {"--port", sim.pfad()});
+        return Ausfuehren(kWerkzeug, a, std::chrono::milliseconds(20000));
+    };
+    ui->AnswerFileSelect(VAL_NEW_FILE_SELECTED, datei);
+    ASSERT_EQ(DateiSpeichern(1), 0);
+    Ergebnis w = krv4({"write", datei});
+    ASSERT_EQ(w.status, 0) << w.fehler;
+    std::remove(datei.c_str());
+    Ergebnis r = krv4({"read", datei});  // creates the file
+    ASSERT_EQ(r.status, 0) << r.fehler;
+    Ergebnis c = krv4({"compare", datei});
+    EXPECT_EQ(c.status, 0) << c.fehler;
+    Ergebnis s = Ausfuehren(kWerkzeug, {"show", datei});
+    EXPECT_EQ(s.status, 0) << s.fehler;
+    EXPECT_NE(s.aus.find("Programm 1: Pruefung Nr. 1 (1 Schritt)"), std::string::npos) << s.aus;  // as read
+
+    ProgrammspeicherZuruecksetzen();
+    ASSERT_EQ(DateiLaden(datei.c_str()), 0);
+    GleichWieVomGeraet(geschrieben, gProg);
+    std::filesystem::remove_all(wurzel);
 }
 
 TEST(WerkzeugScan, NoIdentificationAtAnyAddressFails) {

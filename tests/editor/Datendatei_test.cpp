@@ -68,7 +68,7 @@ TEST_F(DataFileTest, SaveThenOpenRestoresTheStoreByteForByte) {
     EXPECT_EQ(Int(panelHandle, PANEL_LISTBOX), 1);
     EXPECT_EQ(Items(panelHandle, PANEL_LISTBOX)[1], "S8.2");
     EXPECT_EQ(std::memcmp(gPruefschritte, gProg[7].schritte, sizeof(Pruefschritt) * 8), 0);
-    EXPECT_STREQ(gDateiname, pfad.c_str());
+    EXPECT_EQ(gDateiname, pfad);
     EXPECT_EQ(Title(panelHandle), "KRV4 Steuerung - programme.krv");
     EXPECT_FALSE(gDatenGeaendert);
 }
@@ -137,7 +137,7 @@ TEST_F(DataFileTest, DialogsAskAsTheOperatorExpects) {
     EXPECT_TRUE(oeffnen.restrictExtension);
     EXPECT_TRUE(oeffnen.allowCancel);
     EXPECT_FALSE(oeffnen.allowMakeDirectory);
-    EXPECT_STREQ(gDateiname, dir.Datei("a.krv").c_str());
+    EXPECT_EQ(gDateiname, dir.Datei("a.krv"));
 }
 
 struct Lesefall {
@@ -244,16 +244,20 @@ protected:
         EXPECT_EQ(Lesen(alt), altInhalt);
         EXPECT_EQ(dir.Eintraege(), std::vector<std::string>{"alt.krv"});
         EXPECT_TRUE(gDatenGeaendert);
-        EXPECT_STREQ(gDateiname, alt.c_str());
+        EXPECT_EQ(gDateiname, alt);
         EXPECT_EQ(gPSanzahl, 2);
     }
     std::string alt;
     Bytes altInhalt;
 };
 
-TEST_F(SaveFailureTest, AFileInAReadOnlyDirectoryIsNotTouched) {
-    chmod(alt.c_str(), 0666);  // the file itself could be overwritten
+// A shared folder the operator may not write, with a file he may: the file
+// is written in place.
+TEST_F(SaveFailureTest, AFileInAReadOnlyDirectoryIsWrittenInPlace) {
+    chmod(alt.c_str(), 0666);
     chmod(dir.Pfad().c_str(), 0555);
+    struct stat vorher {};
+    ASSERT_EQ(stat(alt.c_str(), &vorher), 0);
     {
         // The super-user ignores the directory's mode; the save runs as nobody.
         struct AlsNiemand {
@@ -261,11 +265,16 @@ TEST_F(SaveFailureTest, AFileInAReadOnlyDirectoryIsNotTouched) {
             AlsNiemand() { EXPECT_TRUE(!root || seteuid(65534) == 0); }
             ~AlsNiemand() { EXPECT_TRUE(!root || seteuid(0) == 0); }
         } niemand;
-        ui->AnswerMessage();
         ChooseMenu(panelHandle, MENU_DATEI_SPEICHERN);
     }
     chmod(dir.Pfad().c_str(), 0755);
-    ExpectNothingLost();
+    EXPECT_TRUE(ui->Shown().empty());
+    EXPECT_FALSE(gDatenGeaendert);
+    EXPECT_EQ(Lesen(alt), Erwartet());
+    struct stat nachher {};
+    ASSERT_EQ(stat(alt.c_str(), &nachher), 0);
+    EXPECT_EQ(nachher.st_ino, vorher.st_ino);
+    EXPECT_EQ(dir.Eintraege(), std::vector<std::string>{"alt.krv"});
 }
 
 TEST_F(SaveFailureTest, AWriteThatStopsHalfWayKeepsTheOldFile) {
@@ -296,7 +305,20 @@ TEST_F(DataFileTest, FaultyStepBlocksSavingWithoutADialog) {
     EXPECT_EQ(ui->Shown()[1].message, "Datei wurde nicht gespeichert");
     EXPECT_TRUE(dir.Eintraege().empty());
     EXPECT_TRUE(gDatenGeaendert);
-    EXPECT_STREQ(gDateiname, "Unbenannt");
+    EXPECT_EQ(gDateiname, "Unbenannt");
+}
+
+// A link to a file that is not there yet: the save creates that file.
+TEST_F(DataFileTest, SavingThroughADanglingLinkCreatesTheFileItNames) {
+    std::string link = dir.Datei("link.krv");
+    std::filesystem::create_directory(dir.Datei("ablage"));
+    ASSERT_EQ(symlink("ablage/neu.krv", link.c_str()), 0);
+    SpeichernUnter(link);
+    EXPECT_EQ(ui->Shown().size(), 1u);  // the dialog, no error
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Lesen(dir.Datei("ablage/neu.krv")), Erwartet());
+    EXPECT_EQ(gDateiname, link);
+    EXPECT_EQ(Title(panelHandle), "KRV4 Steuerung - link.krv");
 }
 
 TEST_F(DataFileTest, SavingThroughALinkKeepsTheLinkAndTheFileMode) {
@@ -336,17 +358,48 @@ TEST(DataBlockTest, LayoutOfTheBlockWrittenForAFreshStore) {
 
 namespace {
 
-TEST_F(DataFileTest, UmlautsInTheFileNameAreTheSystemsOwnOnDiskAndTheProgramsInTheTitle) {
-    const std::string pfad = dir.Datei("Prüfung Öl.krv");  // code page 1252, as the dialog hands it over
-    SpeichernUnter(pfad);
-    EXPECT_EQ(dir.Eintraege(), std::vector<std::string>{"Pr\xC3\xBC" "fung \xC3\x96l.krv"});  // UTF-8 on disk
-    EXPECT_EQ(Title(panelHandle), "KRV4 Steuerung - Prüfung Öl.krv");
+std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
-    gDatenGeaendert = false;
-    Oeffnen(pfad);
-    EXPECT_STREQ(gDateiname, pfad.c_str());
-    ChooseMenu(panelHandle, MENU_DATEI_SPEICHERN);  // saves again under the same name
-    EXPECT_EQ(dir.Eintraege().size(), 1u);
+// The dialog hands over the system's own name (UTF-8), whatever its
+// characters and however long the path; only the title is code page 1252,
+// with "?" for a character it cannot show.
+TEST_F(DataFileTest, FileNamesAreTheSystemsOwnFromTheDialogToTheDiskAndShownInTheCodePage) {
+    std::string tief = Utf8(u8"\u0141\u00f3d\u017a");
+    for (char c : {'a', 'b', 'c'}) tief += "/" + std::string(90, c);
+    struct Fall {
+        std::string ordner, name;
+        const char* titel;
+    } faelle[] = {
+        {"", Utf8(u8"Pr\u00fcfung \u00d6l.krv"), "KRV4 Steuerung - Prüfung Öl.krv"},
+        {Utf8(u8"\u0141\u00f3d\u017a"), Utf8(u8"\u00d6l \u2603 \u65e5\u672c.krv"), "KRV4 Steuerung - Öl ? ??.krv"},
+        {tief, Utf8(u8"\u00d6l.krv"), "KRV4 Steuerung - Öl.krv"},
+        {"", "Rohe \xC0\xFF Bytes.krv", "KRV4 Steuerung - Rohe ?? Bytes.krv"},  // no UTF-8 at all
+    };
+    for (const Fall& f : faelle) {
+        SCOPED_TRACE(f.titel);
+        std::filesystem::create_directories(dir.Datei(f.ordner));
+        const std::string pfad = dir.Datei(f.ordner.empty() ? f.name : f.ordner + "/" + f.name);
+        Press(panelHandle, PANEL_PRUEFSCHRITTNEU);
+        SpeichernUnter(pfad);
+        EXPECT_EQ(Lesen(pfad), Erwartet());
+        EXPECT_EQ(Title(panelHandle), f.titel);
+        EXPECT_EQ(gDateiname, pfad);
+        const int schritte = gPSanzahl;
+
+        SpeichernUnter(dir.Datei("zwischen.krv"));
+        Oeffnen(pfad);
+        EXPECT_EQ(gPSanzahl, schritte);
+        EXPECT_EQ(gDateiname, pfad);
+        EXPECT_EQ(Title(panelHandle), f.titel);
+        Press(panelHandle, PANEL_PRUEFSCHRITTNEU);
+        ChooseMenu(panelHandle, MENU_DATEI_SPEICHERN);  // saves again under the same name
+        EXPECT_EQ(Lesen(pfad), Erwartet());
+        EXPECT_FALSE(gDatenGeaendert);
+        for (const ShownPopup& p : ui->Shown()) EXPECT_EQ(p.kind, ShownPopup::FileSelect) << p.title;
+        ui->ClearShown();
+    }
+    EXPECT_EQ(dir.Eintraege(), (std::vector<std::string>{"Pr\xC3\xBC" "fung \xC3\x96l.krv", "Rohe \xC0\xFF Bytes.krv",
+                                                         "zwischen.krv", Utf8(u8"\u0141\u00f3d\u017a")}));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -188,3 +191,23 @@ struct KnappePlatte {
     KnappePlatte(const KnappePlatte&) = delete;
     KnappePlatte& operator=(const KnappePlatte&) = delete;
 };
+
+// Runs the operation as the user nobody in a child process, on a disk that
+// takes only `bytes` of any file, with the limit's signal at its default: the
+// save must cope with it itself. The child's exit code (the operation's
+// result, 99 when nobody could not be become), -1 when it did not exit.
+inline int AlsNiemandAufKnapperPlatte(rlim_t bytes, const std::function<int()>& operation) {
+    pid_t kind = fork();
+    if (kind == 0) {
+        signal(SIGXFSZ, SIG_DFL);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
+        struct rlimit knapp {};
+        getrlimit(RLIMIT_FSIZE, &knapp);
+        knapp.rlim_cur = bytes;
+        if (setrlimit(RLIMIT_FSIZE, &knapp) != 0) _exit(98);
+        _exit(operation());
+    }
+    int status = 0;
+    if (kind < 0 || waitpid(kind, &status, 0) != kind) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}

@@ -65,7 +65,7 @@ TEST_F(SafeSaveTest, AWriteProtectedFileIsRefusedBeforeAnythingIsWritten) {
         ASSERT_EQ(ui->Shown().size(), 1u);
         EXPECT_EQ(ui->Shown()[0].title, "Fehler #301000");
         EXPECT_EQ(ui->Shown()[0].message, "Fehler beim Schreiben auf Datei");
-        EXPECT_STREQ(gDateiname, alt.c_str());
+        EXPECT_EQ(gDateiname, alt);
         EXPECT_EQ(Title(panelHandle), titel);
         EXPECT_TRUE(gDatenGeaendert);
 
@@ -108,6 +108,40 @@ TEST_F(SafeSaveTest, AFileSizeLimitFailsTheSaveInsteadOfEndingTheProgram) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(Lesen(alt), altInhalt);
     EXPECT_EQ(dir.Eintraege(), std::vector<std::string>{"schutz.krv"});
+}
+
+// A file with a second name (a hard link) in a folder the saver may not
+// write, as nobody: both names get the new content, or both keep the old when
+// the disk takes only part of it.
+TEST_F(SafeSaveTest, AHardLinkedFileIsNeverSplitAndSurvivesACutWrite) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs the super-user to act as nobody";
+    std::string zweit = dir.Datei("zweit.krv");
+    ASSERT_EQ(link(alt.c_str(), zweit.c_str()), 0);
+    ASSERT_EQ(chmod(alt.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(dir.Pfad().c_str(), 0555), 0);
+    auto alsNiemand = [](rlim_t grenze) {
+        return AlsNiemandAufKnapperPlatte(grenze, [] {
+            int status = DateiSpeichern(0);
+            return status == 0 ? 0 : status == -301000 ? 1 : 2;
+        });
+    };
+    // The disk takes 4096 bytes: not even the copy of the old content fits.
+    EXPECT_EQ(alsNiemand(4096), 1);
+    EXPECT_EQ(Lesen(alt), altInhalt);
+    EXPECT_EQ(Lesen(zweit), altInhalt);
+
+    struct stat vorher {};
+    ASSERT_EQ(stat(alt.c_str(), &vorher), 0);
+    EXPECT_EQ(alsNiemand(RLIM_INFINITY), 0);
+    struct stat nachher {};
+    ASSERT_EQ(stat(alt.c_str(), &nachher), 0);
+    EXPECT_NE(Lesen(alt), altInhalt);
+    EXPECT_EQ(Lesen(alt).size(), kDateiGroesse);
+    EXPECT_EQ(Lesen(zweit), Lesen(alt));
+    EXPECT_EQ(nachher.st_ino, vorher.st_ino);
+    EXPECT_EQ(nachher.st_nlink, 2u);
+    chmod(dir.Pfad().c_str(), 0755);
+    EXPECT_EQ(dir.Eintraege(), (std::vector<std::string>{"schutz.krv", "zweit.krv"}));
 }
 
 }  // namespace

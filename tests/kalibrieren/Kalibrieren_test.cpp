@@ -344,6 +344,31 @@ TEST_F(SafeSaveTest, AWriteProtectedFileIsRefused) {
     ExpectAltesBleibt();
 }
 
+// A shared service folder nobody may write, with a file of two names that
+// nobody may: written in place, both names alike; a full disk keeps the old.
+TEST_F(SafeSaveTest, AFileInASharedFolderIsWrittenInPlaceAsNobody) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs the super-user to act as nobody";
+    const std::string zweit = dir.Datei("zweit.krk");
+    ASSERT_EQ(link(pfad.c_str(), zweit.c_str()), 0);
+    ASSERT_EQ(chmod(pfad.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(dir.Pfad().c_str(), 0555), 0);
+    auto alsNiemand = [&](rlim_t grenze) {
+        return AlsNiemandAufKnapperPlatte(grenze, [&] {
+            int status = KalibrierdateiSchreiben(pfad.c_str(), neu);
+            return status == 0 ? 0 : status == -301007 ? 1 : 2;
+        });
+    };
+    EXPECT_EQ(alsNiemand(100), 1);
+    EXPECT_EQ(Lesen(pfad), alt);
+    EXPECT_EQ(Lesen(zweit), alt);
+    EXPECT_EQ(alsNiemand(RLIM_INFINITY), 0);
+    const auto* neuBytes = reinterpret_cast<const unsigned char*>(&neu);
+    EXPECT_EQ(Lesen(pfad), Bytes(neuBytes, neuBytes + sizeof neu));
+    EXPECT_EQ(Lesen(zweit), Lesen(pfad));
+    ASSERT_EQ(chmod(dir.Pfad().c_str(), 0755), 0);
+    EXPECT_EQ(dir.Eintraege(), (std::vector<std::string>{"alt.krk", "zweit.krk"}));
+}
+
 // ---- the device ----
 
 std::string Lesebefehl(int i) {

@@ -124,7 +124,7 @@ TEST_F(Aufruf, AFileOnTheCommandLineIsOpenedAtStart) {
     GetLabelFromIndex(panelHandle, PANEL_PROGRAMMLISTE, 2, label);
     EXPECT_NE(label.find("Dichtheit"), std::string::npos) << label;
     EXPECT_FALSE(gDatenGeaendert);
-    EXPECT_EQ(FromCp1252(gDateiname), QString::fromStdString(pfad));
+    EXPECT_EQ(gDateiname, pfad);
     EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
 }
 

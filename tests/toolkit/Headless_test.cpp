@@ -220,4 +220,19 @@ TEST(SplitPathTest, DirectoryKeepsItsSeparator) {
     EXPECT_EQ(datei, "Unbenannt");
 }
 
+// A path past the old limit of 260 bytes splits whole; on Windows the
+// system's backslashes separate as well.
+TEST(SplitPathTest, LongPathsAndTheSystemsSeparators) {
+    std::string laufwerk, verzeichnis, datei;
+    const std::string tief = "/" + std::string(200, 'a') + "/" + std::string(200, 'b') + "/";
+    SplitPath((tief + "\xC3\x96l.krv").c_str(), laufwerk, verzeichnis, datei);
+    EXPECT_EQ(verzeichnis, tief);
+    EXPECT_EQ(datei, "\xC3\x96l.krv");
+#ifdef _WIN32
+    SplitPath("C:\\Pr\xC3\xBC" "fprogramme\\\xC3\x96l.krv", laufwerk, verzeichnis, datei);
+    EXPECT_EQ(verzeichnis, "C:\\Pr\xC3\xBC" "fprogramme\\");
+    EXPECT_EQ(datei, "\xC3\x96l.krv");
+#endif
+}
+
 }  // namespace

@@ -82,4 +82,25 @@ else
   echo "Zeitüberschreitung nach $warten s"
   awk -v w="$warten" 'BEGIN { exit !(w >= 0.99 && w <= 1.15) }' || falsch "Zeitüberschreitung nach $warten s statt 1,0 s"
 fi
+
+# File names come whole from the wide command line to the wide file API: a
+# folder with umlauts, and one whose name the ANSI code page cannot hold.
+krv4 set impulszyklen 1  # a value the program's records hold again
+for ordner in "Prüfprogramme" "Łódź"; do
+  mkdir -p "$arbeit/$ordner"
+  unix=$arbeit/$ordner/Öl.krv
+  win="Z:${unix//\//\\}"
+  export LC_ALL=C.UTF-8
+  krv4 read "$win"
+  echo "read $ordner\\Öl.krv: Exit $rc, ${dauer} s"
+  [[ $rc -eq 0 && $(stat -c %s "$unix" 2>/dev/null) == 21040 ]] || falsch "read $ordner\\Öl.krv: $ausgabe (Exit $rc)"
+  krv4 compare "$win"
+  [[ $rc -eq 0 && $ausgabe == *"Vergleich erfolgreich"* ]] || falsch "compare $ordner\\Öl.krv: $ausgabe (Exit $rc)"
+  krv4 write "$win"
+  [[ $rc -eq 0 ]] || falsch "write $ordner\\Öl.krv: $ausgabe (Exit $rc)"
+  krv4 show "$win"
+  [[ $rc -eq 0 && $ausgabe == *"Ausgewählt: Programm"* ]] || falsch "show $ordner\\Öl.krv: $ausgabe (Exit $rc)"
+  [[ $(ls "$arbeit/$ordner") == "Öl.krv" ]] || falsch "in $ordner liegt: $(ls "$arbeit/$ordner")"
+  unset LC_ALL
+done
 exit $fehler

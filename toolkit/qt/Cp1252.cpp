@@ -1,5 +1,7 @@
 #include "toolkit/qt/Cp1252.h"
 
+#include <QDir>
+#include <QFile>
 #include <QList>
 
 #include "platform/Zeichensatz.h"
@@ -23,4 +25,22 @@ std::string ToCp1252(const QString& text) {
         bytes.push_back(b < 0 ? ' ' : static_cast<char>(b));
     }
     return bytes;
+}
+
+QString FromFileName(std::string_view name) {
+    QByteArray bytes(name.data(), static_cast<qsizetype>(name.size()));
+#ifdef _WIN32
+    return QString::fromUtf8(bytes);
+#else
+    return QFile::decodeName(bytes);
+#endif
+}
+
+std::string ToFileName(const QString& name) {
+#ifdef _WIN32
+    QByteArray bytes = QDir::toNativeSeparators(name).toUtf8();
+#else
+    QByteArray bytes = QFile::encodeName(name);
+#endif
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

@@ -1079,9 +1079,8 @@ int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
     PopupScope scope(*this);
     FileDialog dialog(PopupParent(), Title(request.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    // Paths are texts of the program like any other (code page 1252); the
-    // file operations convert them for the file system.
-    QString directory = request.defaultDirectory.empty() ? QDir::currentPath() : Plain(request.defaultDirectory);
+    // Paths are the system's own names, not texts of the program.
+    QString directory = request.defaultDirectory.empty() ? QDir::currentPath() : FromFileName(request.defaultDirectory);
     dialog.setDirectory(directory);
 
     QStringList patterns;
@@ -1131,12 +1130,7 @@ int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
     if (dialog.exec() != QDialog::Accepted) return VAL_NO_FILE_SELECTED;
     QString chosen = dialog.selectedFiles().value(0);
     if (chosen.isEmpty()) return VAL_NO_FILE_SELECTED;
-    path = ToCp1252(chosen);
-    // A name the code page cannot hold would name another file: refused.
-    if (FromCp1252(path) != chosen) {
-        path.clear();
-        return UIE_BAD_INDEX;
-    }
+    path = ToFileName(chosen);
     return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
 

@@ -42,7 +42,7 @@ std::string Zeile(const std::string& text) {
 
 struct Lauf {
     int programm = 0;            // 0: all
-    std::string pfad;            // the data file, code page 1252
+    std::string pfad;            // the data file, as the system names it
     bool unterschied = false;    // compare: a difference was reported
     bool erfolgreich = false;    // compare: "Vergleich erfolgreich"
     bool abgeschlossen = false;  // compare: its closing result was shown
@@ -128,10 +128,7 @@ int Knopf(int knopf) {
 }  // namespace
 
 int Uebertragen(Vorgang vorgang, int com, char adresse, const std::string& datei, int programm) {
-    if (!Utf8NachCp1252(datei, &gLauf.pfad)) {
-        std::fprintf(stderr, "krv4: der Dateiname \"%s\" lässt sich nicht darstellen\n", datei.c_str());
-        return 2;
-    }
+    gLauf.pfad = datei;
     gLauf.programm = programm;
     if (!Starten()) {
         std::fprintf(stderr, "krv4: die Panels lassen sich nicht laden\n");
@@ -296,10 +293,7 @@ void Json(const Programm& p, int nummer, bool letztes) {
 }  // namespace
 
 int DateiZeigen(const std::string& datei, bool json) {
-    if (!Utf8NachCp1252(datei, &gLauf.pfad)) {
-        std::fprintf(stderr, "krv4: der Dateiname \"%s\" lässt sich nicht darstellen\n", datei.c_str());
-        return 2;
-    }
+    gLauf.pfad = datei;
     if (!Starten()) return 1;
     if (int r = DateiOeffnen(); r != 0) return Fehler(r);
     if (json) {
@@ -330,10 +324,7 @@ void KalibrierwerteAusgeben() {
 }  // namespace
 
 int Kalibrieren(Kalibriervorgang vorgang, int com, char adresse, const std::string& datei) {
-    if (!Utf8NachCp1252(datei, &gLauf.pfad)) {
-        std::fprintf(stderr, "krv4: der Dateiname \"%s\" lässt sich nicht darstellen\n", datei.c_str());
-        return 2;
-    }
+    gLauf.pfad = datei;
     if (!Starten()) {
         std::fprintf(stderr, "krv4: die Panels lassen sich nicht laden\n");
         return 1;

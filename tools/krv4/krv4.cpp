@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Spur.h"
 #include "Uebertragung.h"
 #include "platform/Zeichensatz.h"
 #include "device/qvlkrv4.h"
 #include "errors/QVL_errorV3.h"
+#include "platform/Datei.h"
 #include "platform/SerialPort.h"
 
 namespace {
@@ -168,8 +170,14 @@ int main(int argc, char** argv) {
     }
     app.footer("Parameter: " + namen);
 
+    // Windows hands the ANSI form of the arguments to main; file names and
+    // texts come whole from the wide command line.
+    std::vector<std::string> argumente = DateiAufrufargumente(argc, argv);
+    std::vector<char*> zeiger;
+    for (std::string& a : argumente) zeiger.push_back(a.data());
+    zeiger.push_back(nullptr);
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(argumente.size()), zeiger.data());
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : 2;
     }
