@@ -70,14 +70,8 @@ private:
 class QtFortschritt : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallQtToolkit();
-        InstallKrv4QtLook();
-        ProgrammspeicherZuruecksetzen();
-        KopierpufferZuruecksetzen();
-        char name[] = "krv4steuerung";
-        char* args[] = {name, nullptr};
-        ASSERT_EQ(Krv4SteuerungStarten(1, args), 0);
-        WaitShown(QtPanelWindow(panelHandle));
+        StartQtProgram();
+        if (HasFatalFailure()) return;
         SerialPortSetzen(1, geraet);
         SetCtrlVal(comPanelHandle, COMPANEL_PORT, 1);
         ASSERT_EQ(Com_OpenComPort(), 0);

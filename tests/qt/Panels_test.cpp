@@ -25,17 +25,7 @@ namespace {
 // that every control of every panel is there.
 class QtProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        InstallQtToolkit();
-        InstallKrv4QtLook();
-        ProgrammspeicherZuruecksetzen();
-        KopierpufferZuruecksetzen();
-        static char name[] = "krv4steuerung";
-        static char service[] = "-p=SrvModeOpen";
-        char* argv[] = {name, service, nullptr};
-        ASSERT_EQ(Krv4SteuerungStarten(2, argv), 0);
-        WaitShown(QtPanelWindow(panelHandle));
-    }
+    void SetUp() override { StartQtProgram(true); }
     void TearDown() override { SetToolkitBackend(nullptr); }
 };
 

@@ -9,7 +9,11 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/Krv4Steuerung.h"
+#include "model/Programmverwaltung.h"
+#include "model/Schrittliste.h"
 #include "toolkit/PanelDef.h"
+#include "ui/qt/Layouts.h"
 
 // The sanitizer build: fontconfig, under Qt's font database, loses a few
 // blocks of its own pattern cache.
@@ -95,6 +99,18 @@ void InstallQtToolkit() {
     static char name[] = "test_qt";
     static char* argv[] = {name, nullptr};
     SetToolkitBackend(CreateQtBackend(argc, argv, [](const std::string& what) { ADD_FAILURE() << "misuse: " << what; }));
+}
+
+void StartQtProgram(bool service) {
+    InstallQtToolkit();
+    InstallKrv4QtLook();
+    ProgrammspeicherZuruecksetzen();
+    KopierpufferZuruecksetzen();
+    static char name[] = "krv4steuerung";
+    static char schalter[] = "-p=SrvModeOpen";
+    char* argv[] = {name, service ? schalter : nullptr, nullptr};
+    ASSERT_EQ(Krv4SteuerungStarten(service ? 2 : 1, argv), 0);
+    WaitShown(QtPanelWindow(panelHandle));
 }
 
 void QtToolkitTest::SetUp() {

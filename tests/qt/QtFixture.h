@@ -57,6 +57,9 @@ extern std::function<void(const Event&)> gOnEvent;
 
 // Installs a fresh Qt backend (creating the application on first use).
 void InstallQtToolkit();
+// The program itself on a fresh Qt backend with its own look, its store
+// empty, started (with the service switch: every panel) and on the screen.
+void StartQtProgram(bool service = false);
 
 class QtToolkitTest : public ::testing::Test {
 protected:
