@@ -10,8 +10,19 @@ namespace {
 
 constexpr int kPorts = 6;
 std::array<std::shared_ptr<SerialPort>, kPorts> gSerialPorts;
+void (*gWartenMelden)() = nullptr;
 
 }  // namespace
+
+void SerialPortWartenMelden(void (*melden)()) {
+    gWartenMelden = melden;
+}
+
+void SerialPortWartetLange() {
+    if (gWartenMelden) {
+        gWartenMelden();
+    }
+}
 
 void SerialPortSetzen(int port, std::shared_ptr<SerialPort> implementation) {
     if (port < 1 || port > kPorts) {

@@ -186,6 +186,26 @@ TEST_F(E2e, SilentAddressFailsAfterTheOneSecondTimeOut) {
     EXPECT_LT(dauer, 2.5);
 }
 
+// A front end that paints at its own pace is told once that the program
+// waits, and the wait goes on to its full time.
+TEST_F(E2e, AReadThatWaitsTellsOnceAndStillWaitsItsTime) {
+    Starten();
+    static std::vector<double> gemeldet;  // seconds after the read began
+    static Clock::time_point beginn;
+    gemeldet.clear();
+    SerialPortWartenMelden([] { gemeldet.push_back(Sekunden(beginn)); });
+    beginn = Clock::now();
+    const int r = ComRdByte(1);  // nothing was asked: nothing comes
+    const double dauer = Sekunden(beginn);
+    SerialPortWartenMelden(nullptr);
+    EXPECT_EQ(r, COM_READ_TIMEOUT);
+    ASSERT_EQ(gemeldet.size(), 1u);
+    EXPECT_GE(gemeldet[0], kSerialLangesWarten);
+    EXPECT_LT(gemeldet[0], 1.0);
+    EXPECT_GE(dauer, 1.0);
+    EXPECT_LT(dauer, 2.5);
+}
+
 TEST_F(E2e, CollectiveAddressIsAppliedByAllAndAnsweredByNone) {
     Starten({"--addresses", "12", "--log", TempName("krv4sim_sammel.log")});
     auto beginn = Clock::now();

@@ -17,6 +17,7 @@
 #include "model/Programmverwaltung.h"
 #include "model/Schrittliste.h"
 #include "panels/Com.h"
+#include "platform/SerialPort.h"
 #include "qt/QtFixture.h"
 #include "transfer/Geraet.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -152,6 +153,29 @@ TEST_F(QtFortschritt, TheProgressIsPaintedAtMost25TimesASecondWhileTheWriteBlock
     const std::vector<std::string> gemalt = Fortschritte();
     EXPECT_LE(static_cast<qint64>(gemalt.size()), ms / 40 + 2) << ms << " ms";
     EXPECT_GE(gemalt.size(), 5u) << ms << " ms";  // more than 0.36 s of sending: it moved on the screen
+}
+
+// A device that keeps the program waiting (the port tells once it has
+// waited a while) sees the text of that moment on the screen.
+TEST_F(QtFortschritt, WhatTheProgramShowsWhileTheDeviceKeepsItWaitingIsPainted) {
+    Voll();
+    int befehle = 0;
+    int geprueft = 0;
+    geraet->beiSchreiben = [&] {
+        if (++befehle % 97 != 0) return;
+        SerialPortWartetLange();
+        ASSERT_FALSE(maler->gemalt.empty());
+        EXPECT_EQ(maler->gemalt.back(), text->text().toStdString());
+        ++geprueft;
+    };
+    QElapsedTimer uhr;
+    uhr.start();
+    Click(QtControlWidget(panelHandle, PANEL_GERAETSCHREIBEN));
+    const qint64 ms = uhr.elapsed();
+    EXPECT_EQ(Fehlernummer(), 0);
+    EXPECT_EQ(geprueft, 2448 / 97);
+    // Otherwise still at the pace.
+    EXPECT_LE(static_cast<qint64>(Fortschritte().size()), ms / 40 + 2 + geprueft) << ms << " ms";
 }
 
 // Program 5 holds no valid step count: the read stops at it with a message,

@@ -38,6 +38,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/SerialPort.h"
 #include "toolkit/qt/Cp1252.h"
 #include "toolkit/qt/PanelView.h"
 #include "toolkit/qt/QtToolkit.h"
@@ -76,7 +77,13 @@ std::map<QString, QString> gFileTypeNames;  // by extension, lower case
 
 class QtBackend : public ToolkitBackend {
 public:
-    explicit QtBackend(QtMisuseHandler onMisuse) : onMisuse_(std::move(onMisuse)) { gQt = this; }
+    explicit QtBackend(QtMisuseHandler onMisuse) : onMisuse_(std::move(onMisuse)) {
+        gQt = this;
+        // A device that keeps the program waiting sees what it was shown.
+        SerialPortWartenMelden([] {
+            if (gQt) gQt->PaintPending();
+        });
+    }
     ~QtBackend() override;
 
     PanelView* View(int handle) {
@@ -169,7 +176,10 @@ constexpr qint64 kPaintIntervalMs = 40;
 
 QtBackend::~QtBackend() {
     dying_ = true;
-    if (gQt == this) gQt = nullptr;
+    if (gQt == this) {
+        gQt = nullptr;
+        SerialPortWartenMelden(nullptr);
+    }
     // Child panels first: their windows belong to their parent's window.
     std::vector<QPointer<PanelWindow>> windows;
     for (auto it = views_.rbegin(); it != views_.rend(); ++it) windows.emplace_back(it->second->window);
