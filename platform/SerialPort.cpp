@@ -18,7 +18,7 @@ void SerialPortWartenMelden(void (*melden)()) {
     gWartenMelden = melden;
 }
 
-void SerialPortWartetLange() {
+void SerialPortWartet() {
     if (gWartenMelden) {
         gWartenMelden();
     }
@@ -95,6 +95,7 @@ int WaitOutQEmpty(int port) {
 
 int ComRdByte(int port) {
     SerialPort* p = SerialPortHolen(port);
+    SerialPortWartet();
     return p ? p->readByte() : COM_READ_FAILED;
 }
 

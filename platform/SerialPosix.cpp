@@ -213,7 +213,7 @@ int PosixSerialPort::readByte() {
         short revents = 0;
         int r = PollUntil(fd_, POLLIN, bis, &revents);
         if (r == 0 && bis < deadline) {
-            SerialPortWartetLange();
+            SerialPortWartet();
             bis = deadline;
             continue;
         }

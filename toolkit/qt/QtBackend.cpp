@@ -79,9 +79,10 @@ class QtBackend : public ToolkitBackend {
 public:
     explicit QtBackend(QtMisuseHandler onMisuse) : onMisuse_(std::move(onMisuse)) {
         gQt = this;
-        // A device that keeps the program waiting sees what it was shown.
+        // While a transfer waits for the device, what it held back is painted
+        // once it is due, even when nothing changes meanwhile.
         SerialPortWartenMelden([] {
-            if (gQt) gQt->PaintPending();
+            if (gQt) gQt->PaintDue();
         });
     }
     ~QtBackend() override;
@@ -138,6 +139,7 @@ private:
     void Photograph(const QString& file);
     void ReadGeometry(int panel);
     void PaintPending();
+    void PaintDue();
     QWidget* PopupParent();
 
     // An operator action: callbacks run inside it. Ticks that fall due
@@ -623,6 +625,12 @@ void QtBackend::ControlChanged(PanelState& p, ControlState& c, Change what) {
     }
     if (depth_ == 0) return;
     unpainted_.insert({p.handle, c.def->id});
+    PaintDue();
+}
+
+// At most kPaintIntervalMs after the last paint, the first that was held back.
+void QtBackend::PaintDue() {
+    if (unpainted_.empty()) return;
     if (!painted_.isValid() || painted_.elapsed() >= kPaintIntervalMs) PaintPending();
 }
 
