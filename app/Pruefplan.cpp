@@ -10,6 +10,7 @@
 #include "errors/QVL_errorV3.h"
 #include "model/Programmverwaltung.h"
 #include "platform/Datei.h"
+#include "platform/Zeichensatz.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 #include "ui/Panelhandles.h"
@@ -116,15 +117,16 @@ std::string Heute() {
     return text;
 }
 
+// As the title shows it: "?" for what code page 1252 cannot show.
 std::string DateinameOhnePfad() {
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
-    return datei;
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
+    return Utf8NachCp1252Ersetzt(datei);
 }
 
 int PdfSpeichern(const PrintDocument& plan) {
     std::string laufwerk, verzeichnis, datei;
-    SplitPath(gDateiname, laufwerk, verzeichnis, datei);
+    SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
     std::string pfad;
     int ergebnis = FileSelectPopup(verzeichnis.c_str(), "*.pdf", "*.pdf", "Als PDF speichern", VAL_SAVE_BUTTON, 0, 1,
                                    1, 1, pfad);

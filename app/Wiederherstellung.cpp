@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::size_t kZeitMax = 32;
 // The block, the time and the name, each text with its NUL.
-constexpr std::size_t kDateiMax = kDatenblockGroesse + kZeitMax + kMaxPathname + 2;
+constexpr std::size_t kDateiMax = kDatenblockGroesse + kZeitMax + kPfadMax + 2;
 
 // The text from pos up to its NUL, at most max bytes, printable only.
 bool TextLesen(const std::string& inhalt, std::size_t& pos, std::size_t max, std::string* text) {
@@ -51,7 +51,7 @@ bool WiederherstellungPruefen(const unsigned char* bytes, std::size_t laenge, Wi
     std::size_t pos = kDatenblockGroesse;
     Wiederherstellungsdaten gelesen;
     if (!TextLesen(inhalt, pos, kZeitMax - 1, &gelesen.zeit)) return false;
-    if (!TextLesen(inhalt, pos, kMaxPathname - 1, &gelesen.dateiname) || pos != inhalt.size()) return false;
+    if (!TextLesen(inhalt, pos, kPfadMax - 1, &gelesen.dateiname) || pos != inhalt.size()) return false;
     if (daten) *daten = gelesen;
     return true;
 }

@@ -18,7 +18,7 @@ std::vector<std::string> gZuletzt;
 constexpr long kMaxDateigroesse = 64 * 1024;
 
 bool Brauchbar(const std::string& pfad) {
-    if (pfad.empty() || pfad.size() >= kMaxPathname) return false;
+    if (pfad.empty() || pfad.size() >= kPfadMax) return false;
     for (unsigned char c : pfad)
         if (c < 32 || c == 127) return false;
     return true;
@@ -79,8 +79,8 @@ void ZuletztLaden() {
     ZuletztMenueAktualisieren();
 }
 
-void ZuletztMerken(const char* pfad) {
-    if (!pfad || !Brauchbar(pfad) || std::strcmp(pfad, kUnbenannt) == 0) return;
+void ZuletztMerken(const std::string& pfad) {
+    if (!Brauchbar(pfad) || pfad == kUnbenannt) return;
     Einreihen(gZuletzt, pfad);
     Schreiben();
     ZuletztMenueAktualisieren();

@@ -10,7 +10,7 @@
 // At start-up: reads the list (what cannot be read counts as empty) and fills the menu.
 void ZuletztLaden();
 // A file opened or saved: first in the list, the menu and the file updated.
-void ZuletztMerken(const char* pfad);
+void ZuletztMerken(const std::string& pfad);
 const std::vector<std::string>& ZuletztListe();
 // The submenu as the list is; dimmed while empty or during a direct test.
 void ZuletztMenueAktualisieren();

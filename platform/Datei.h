@@ -13,6 +13,10 @@
 // directory or a pipe chosen by mistake fails at once instead of blocking
 // the program.
 
+// The longest name the program keeps in files of its own (the list of recent
+// files, the recovery file): Linux's PATH_MAX; a file call takes longer ones.
+inline constexpr std::size_t kPfadMax = 4096;
+
 int DateiOeffnenZumLesen(const char* pfad);
 // Reads up to anzahl bytes; returns the number read (less at the end of the
 // file), -1 on a read error.

@@ -10,8 +10,19 @@ namespace {
 
 constexpr int kPorts = 6;
 std::array<std::shared_ptr<SerialPort>, kPorts> gSerialPorts;
+void (*gWartenMelden)() = nullptr;
 
 }  // namespace
+
+void SerialPortWartenMelden(void (*melden)()) {
+    gWartenMelden = melden;
+}
+
+void SerialPortWartet() {
+    if (gWartenMelden) {
+        gWartenMelden();
+    }
+}
 
 void SerialPortSetzen(int port, std::shared_ptr<SerialPort> implementation) {
     if (port < 1 || port > kPorts) {
@@ -84,6 +95,7 @@ int WaitOutQEmpty(int port) {
 
 int ComRdByte(int port) {
     SerialPort* p = SerialPortHolen(port);
+    SerialPortWartet();
     return p ? p->readByte() : COM_READ_FAILED;
 }
 

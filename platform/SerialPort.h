@@ -125,6 +125,13 @@ void SerialPortSetzen(int port, std::shared_ptr<SerialPort> implementation);
 // The implementation behind a port number, nullptr outside 1 to 6.
 SerialPort* SerialPortHolen(int port);
 
+// `melden` is called before each read, and once more when a read has waited
+// kSerialLangesWarten for its byte: a front end that paints at its own pace
+// brings what it shows up to date when that is due. nullptr: nobody is told.
+inline constexpr double kSerialLangesWarten = 0.04;
+void SerialPortWartenMelden(void (*melden)());
+void SerialPortWartet();
+
 int OpenComConfig(int port, const char* deviceName, long baud, int parity, int dataBits, int stopBits,
                   int inputQueueSize, int outputQueueSize);
 int CloseCom(int port);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -204,11 +205,18 @@ int PosixSerialPort::readByte() {
     if (fd_ < 0) {
         return COM_READ_FAILED;
     }
-    const auto deadline =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout_));
+    const auto start = Clock::now();
+    const auto deadline = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout_));
+    auto bis = std::min(deadline, start + std::chrono::duration_cast<Clock::duration>(
+                                              std::chrono::duration<double>(kSerialLangesWarten)));
     for (;;) {
         short revents = 0;
-        int r = PollUntil(fd_, POLLIN, deadline, &revents);
+        int r = PollUntil(fd_, POLLIN, bis, &revents);
+        if (r == 0 && bis < deadline) {
+            SerialPortWartet();
+            bis = deadline;
+            continue;
+        }
         if (r == 0) {
             return COM_READ_TIMEOUT;
         }

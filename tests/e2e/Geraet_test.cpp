@@ -182,8 +182,29 @@ TEST_F(E2e, SilentAddressFailsAfterTheOneSecondTimeOut) {
     auto beginn = Clock::now();
     EXPECT_EQ(QVLKRV4_StatusLesen(1, '2', 1, &status), -403142);
     double dauer = Sekunden(beginn);
-    EXPECT_GE(dauer, 0.98);
-    EXPECT_LT(dauer, 1.3);
+    EXPECT_GE(dauer, 1.0);
+    EXPECT_LT(dauer, 2.5);
+}
+
+// A front end that paints at its own pace is told as a read begins and once
+// more when it has waited a while; the wait goes on to its full time.
+TEST_F(E2e, AReadThatWaitsTellsTwiceAndStillWaitsItsTime) {
+    Starten();
+    static std::vector<double> gemeldet;  // seconds after the read began
+    static Clock::time_point beginn;
+    gemeldet.clear();
+    SerialPortWartenMelden([] { gemeldet.push_back(Sekunden(beginn)); });
+    beginn = Clock::now();
+    const int r = ComRdByte(1);  // nothing was asked: nothing comes
+    const double dauer = Sekunden(beginn);
+    SerialPortWartenMelden(nullptr);
+    EXPECT_EQ(r, COM_READ_TIMEOUT);
+    ASSERT_EQ(gemeldet.size(), 2u);
+    EXPECT_LT(gemeldet[0], kSerialLangesWarten);
+    EXPECT_GE(gemeldet[1], kSerialLangesWarten);
+    EXPECT_LT(gemeldet[1], 1.0);
+    EXPECT_GE(dauer, 1.0);
+    EXPECT_LT(dauer, 2.5);
 }
 
 TEST_F(E2e, CollectiveAddressIsAppliedByAllAndAnsweredByNone) {
@@ -192,7 +213,7 @@ TEST_F(E2e, CollectiveAddressIsAppliedByAllAndAnsweredByNone) {
     ASSERT_EQ(QVLKRV4_ProgrammUndSchrittEinstellen(1, '&', 5, 4), 0);
     ASSERT_EQ(QVLKRV4_ParameterSchreiben(1, '&', "impulszyklen", 0, 1234, nullptr), 0);
     ASSERT_EQ(QVLKRV4_DeviceFunction(1, '&', "direktbetrieb"), 0);
-    EXPECT_LT(Sekunden(beginn), 0.5);  // nothing was awaited
+    EXPECT_LT(Sekunden(beginn), 1.0);  // nothing was awaited: one answer would take a time-out
     for (char a : {'1', '2'}) {
         int wert = 0;
         int status = 0;
@@ -313,10 +334,11 @@ TEST_F(E2e, PacedLineTakesTheTimeOfItsCharacters) {
     double lesen = Sekunden(beginn);
     EXPECT_EQ(wert, 5);
     const double zeichen = 10.0 / 9600.0;
+    // How close to the wire time is the benchmark's question (bench_device).
     EXPECT_GE(schreiben, 8 * zeichen);
-    EXPECT_LT(schreiben, 8 * zeichen + 0.05);
+    EXPECT_LT(schreiben, 8 * zeichen + 0.5);
     EXPECT_GE(lesen, 14 * zeichen);
-    EXPECT_LT(lesen, 14 * zeichen + 0.05);
+    EXPECT_LT(lesen, 14 * zeichen + 0.5);
 }
 
 TEST_F(E2e, PortFailsAtOnceWhenTheLineIsGone) {
@@ -326,7 +348,7 @@ TEST_F(E2e, PortFailsAtOnceWhenTheLineIsGone) {
     auto beginn = Clock::now();
     int r = QVLKRV4_StatusLesen(1, '1', 1, &status);
     EXPECT_TRUE(r == -403142 || r == -101138 || r == -124148) << r;
-    EXPECT_LT(Sekunden(beginn), 0.5);
+    EXPECT_LT(Sekunden(beginn), 1.0);  // before the time-out
 }
 
 TEST(PosixPort, ComNameMapsToTheEnvironmentOrTheSerialDevice) {

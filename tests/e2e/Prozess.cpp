@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,7 +54,7 @@ std::string TempName(const std::string& name) {
     return ::testing::TempDir() + name + "." + std::to_string(getpid());
 }
 
-int Abwarten(pid_t pid, std::chrono::milliseconds grenze) {
+int Abwarten(pid_t pid, std::chrono::milliseconds grenze, long* speicherKiB) {
     int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
     if (fd >= 0) {
         pollfd p{fd, POLLIN, 0};
@@ -61,12 +62,20 @@ int Abwarten(pid_t pid, std::chrono::milliseconds grenze) {
         close(fd);
         if (r == 0) {
             kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
+            rusage verbrauch{};
+            wait4(pid, nullptr, 0, &verbrauch);
+            if (speicherKiB) {
+                *speicherKiB = verbrauch.ru_maxrss;
+            }
             return -1;
         }
     }
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    rusage verbrauch{};
+    while (wait4(pid, &status, 0, &verbrauch) < 0 && errno == EINTR) {
+    }
+    if (speicherKiB) {
+        *speicherKiB = verbrauch.ru_maxrss;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -148,6 +157,6 @@ Ergebnis Ausfuehren(const std::string& programm, const std::vector<std::string>&
     }
     close(aus[0]);
     close(fehler[0]);
-    e.status = Abwarten(pid, std::chrono::milliseconds(offen > 0 ? 0 : 3000));
+    e.status = Abwarten(pid, std::chrono::milliseconds(offen > 0 ? 0 : 3000), &e.speicherKiB);
     return e;
 }

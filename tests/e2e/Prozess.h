@@ -30,6 +30,7 @@ private:
 
 struct Ergebnis {
     int status = -1;  // exit status, -1 when killed after the time limit
+    long speicherKiB = 0;  // the most memory it held at once (resident)
     std::string aus;
     std::string fehler;
 };
@@ -39,7 +40,8 @@ Ergebnis Ausfuehren(const std::string& programm, const std::vector<std::string>&
                     std::chrono::milliseconds grenze = std::chrono::milliseconds(10000));
 
 // Waits for the child to end, at most the time limit; -1 after killing it.
-int Abwarten(pid_t pid, std::chrono::milliseconds grenze);
+// speicherKiB: the most memory the child held at once.
+int Abwarten(pid_t pid, std::chrono::milliseconds grenze, long* speicherKiB = nullptr);
 
 // A file name in the test's temporary directory, unique to this process.
 std::string TempName(const std::string& name);

@@ -293,14 +293,18 @@ TEST_F(WerkzeugDaten, WriteReadCompareThroughTheTool) {
     const size_t p2 = offsetof(Datenblock, programme) + sizeof(Programm);
     EXPECT_EQ(neu.substr(0, p2), gelesen.substr(0, p2));
     EXPECT_NE(neu.substr(p2, sizeof(Programm)), gelesen.substr(p2, sizeof(Programm)));
-    EXPECT_EQ(neu.substr(p2 + sizeof(Programm), 14 * sizeof(Programm)),
-              gelesen.substr(p2 + sizeof(Programm), 14 * sizeof(Programm)));
+    // The rest of the file too, the program it has selected included.
+    EXPECT_EQ(neu.substr(p2 + sizeof(Programm)), gelesen.substr(p2 + sizeof(Programm)));
 
     // A simulator started with the data file holds what a write gives it.
     Simulator geladen({"--load", quelle});
     Ergebnis g = Ausfuehren(kWerkzeug, {"--port", geladen.pfad(), "compare", quelle});
     EXPECT_EQ(g.status, 0) << g.aus << g.fehler;
     EXPECT_EQ(g.aus, "Vergleich erfolgreich\n");
+    // The same compare, its trace lost: a failure.
+    g = Ausfuehren(kWerkzeug, {"--port", geladen.pfad(), "--trace", "/dev/full", "compare", quelle});
+    EXPECT_EQ(g.status, 1);
+    EXPECT_NE(g.fehler.find("Spurdatei /dev/full"), std::string::npos) << g.fehler;
 
     Ergebnis s = Ausfuehren(kWerkzeug, {"show", quelle});
     EXPECT_EQ(s.status, 0);
@@ -350,6 +354,32 @@ TEST_F(WerkzeugDaten, ThePathsOfTheToolAreTheSystemsOwnOfAnyLength) {
     ASSERT_EQ(DateiLaden(datei.c_str()), 0);
     GleichWieVomGeraet(geschrieben, gProg);
     std::filesystem::remove_all(wurzel);
+}
+
+// The selected step of the file has its upper limit below its lower one: the
+// write is refused before anything is sent, and a script must see that.
+TEST_F(WerkzeugDaten, ARefusedWriteExitsWith4AndSendsNothing) {
+    ProgrammeInitialisieren();
+    gProgIndex = 0;
+    gProg[0].schritte[0].untererGrenzwert = 5.0;
+    gProg[0].schritte[0].obererGrenzwert = 1.0;
+    Datenblock block;
+    DatenblockErstellen(block);
+    const std::string datei = TempName("krv4_unplausibel.krv");
+    std::ofstream(datei, std::ios::binary).write(reinterpret_cast<const char*>(&block), sizeof block);
+    const std::string log = TempName("krv4_abgelehnt_sim.log");
+    std::remove(log.c_str());
+    Simulator sim({"--log", log});
+    for (const std::vector<std::string>& mehr : {std::vector<std::string>{}, {"--program", "1"}}) {
+        std::vector<std::string> a = {"--port", sim.pfad(), "write", datei};
+        a.insert(a.end(), mehr.begin(), mehr.end());
+        Ergebnis e = Ausfuehren(kWerkzeug, a);
+        EXPECT_EQ(e.status, 4) << e.aus << e.fehler;
+        EXPECT_NE(e.fehler.find("abgebrochen: Schreiben zum KRV-4 wurde abgebrochen"), std::string::npos) << e.fehler;
+    }
+    EXPECT_EQ(Lesen(log), "");  // not one frame
+    std::remove(datei.c_str());
+    std::remove(log.c_str());
 }
 
 TEST(WerkzeugScan, NoIdentificationAtAnyAddressFails) {

@@ -127,6 +127,8 @@ TEST(WerkzeugAufruf, BadUsageExitsWith2BeforeTouchingTheLine) {
         {"set", "schrittname", "\xe2\x82"},        // broken UTF-8
         {"set", "schrittname", "\xe2\x98\x83"},    // not in code page 1252
         {"id", "status"},
+        {"--port", "", "id"},  // not COM 1 instead
+        {"--port", "", "write", "programme.krv"},
     };
     for (const auto& a : falsch) {
         SCOPED_TRACE(testing::PrintToString(a));
@@ -136,6 +138,20 @@ TEST(WerkzeugAufruf, BadUsageExitsWith2BeforeTouchingTheLine) {
     Ergebnis hilfe = Ausfuehren(kWerkzeug, {"--help"});
     EXPECT_EQ(hilfe.status, 0);
     EXPECT_NE(hilfe.aus.find("relaisgruppe1"), std::string::npos);
+    for (const char* code : {"0 Erfolg", "1 Fehler", "2 falscher Aufruf", "3 Vergleich", "4 Vorgang abgelehnt"})
+        EXPECT_NE(hilfe.aus.find(code), std::string::npos) << code;
+}
+
+TEST_F(Werkzeug, ATraceThatCannotBeWrittenIsAFailure) {
+    Starten({});
+    for (const std::vector<std::string>& befehl : {std::vector<std::string>{"id"}, {"status"}, {"get", "messzeit"}}) {
+        SCOPED_TRACE(befehl[0]);
+        std::vector<std::string> a = {"--trace", "/dev/full"};
+        a.insert(a.end(), befehl.begin(), befehl.end());
+        Ergebnis e = krv4(a);
+        EXPECT_EQ(e.status, 1);
+        EXPECT_NE(e.fehler.find("Spurdatei /dev/full"), std::string::npos) << e.fehler;
+    }
 }
 
 TEST_F(Werkzeug, TraceAppendsEveryFrameWithTimeAndDirection) {

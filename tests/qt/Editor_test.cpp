@@ -33,7 +33,7 @@ double Real(QWidget* feld) { return qobject_cast<QDoubleSpinBox*>(feld)->value()
 class QtEditor : public ::testing::Test {
 protected:
     void SetUp() override {
-        Krv4AufQtStarten(false);
+        StartQtProgram();
         window = QtPanelWindow(panelHandle);
     }
     void TearDown() override { SetToolkitBackend(nullptr); }

@@ -101,15 +101,15 @@ void InstallQtToolkit() {
     SetToolkitBackend(CreateQtBackend(argc, argv, [](const std::string& what) { ADD_FAILURE() << "misuse: " << what; }));
 }
 
-void Krv4AufQtStarten(bool mitServiceschalter) {
+void StartQtProgram(bool service) {
     InstallQtToolkit();
     InstallKrv4QtLook();
     ProgrammspeicherZuruecksetzen();
     KopierpufferZuruecksetzen();
     static char name[] = "krv4steuerung";
-    static char service[] = "-p=SrvModeOpen";
-    char* argv[] = {name, mitServiceschalter ? service : nullptr, nullptr};
-    ASSERT_EQ(Krv4SteuerungStarten(mitServiceschalter ? 2 : 1, argv), 0);
+    static char schalter[] = "-p=SrvModeOpen";
+    char* argv[] = {name, service ? schalter : nullptr, nullptr};
+    ASSERT_EQ(Krv4SteuerungStarten(service ? 2 : 1, argv), 0);
     WaitShown(QtPanelWindow(panelHandle));
 }
 
@@ -193,6 +193,6 @@ void WhenModal(std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, *poll);
 }
 
-void QtProgram::SetUp() { Krv4AufQtStarten(true); }
+void QtProgram::SetUp() { StartQtProgram(true); }
 
 void QtProgram::TearDown() { SetToolkitBackend(nullptr); }

@@ -57,6 +57,9 @@ extern std::function<void(const Event&)> gOnEvent;
 
 // Installs a fresh Qt backend (creating the application on first use).
 void InstallQtToolkit();
+// The program itself on a fresh Qt backend with its own look, its store
+// empty, started (with the service switch: every panel) and on the screen.
+void StartQtProgram(bool service = false);
 
 class QtToolkitTest : public ::testing::Test {
 protected:
@@ -81,9 +84,6 @@ void Click(QWidget* target, Qt::MouseButton button = Qt::LeftButton);
 void WaitShown(QWidget* window);
 // Runs `act` on the modal dialog once one is open and its event loop runs.
 void WhenModal(std::function<void(QWidget*)> act);
-// The program itself started on a fresh Qt toolkit, its main window shown;
-// with the service switch every control of every panel is there.
-void Krv4AufQtStarten(bool mitServiceschalter);
 
 // Runs the event loop until `done` or the time is up; false on time-out.
 bool RunUntil(const std::function<bool()>& done, int ms);

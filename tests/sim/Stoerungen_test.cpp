@@ -89,19 +89,19 @@ TEST(SimStoerungen, FaultedSettingCommandIsNotCarriedOut) {
 }
 
 TEST(SimStoerungen, SlowAnswerComesAfterItsDelay) {
-    Geraet g({"--fault", "1:IDR:slow", "--slow-ms", "500"});
+    Geraet g({"--fault", "1:IDR:slow", "--slow-ms", "1000"});
     Leitung& l = g.leitung;
     auto anfang = Clock::now();
     l.Senden("#1IDR\r");
-    EXPECT_EQ(l.Lesen(1, 300ms), "");
-    EXPECT_EQ(l.Lesen(21, 2000ms), ACK + "#1QVLKRV4-TST1-1000\r");
+    EXPECT_EQ(l.Lesen(1, 500ms), "");
+    EXPECT_EQ(l.Lesen(21, 3000ms), ACK + "#1QVLKRV4-TST1-1000\r");
     auto dauer = Clock::now() - anfang;
-    EXPECT_GE(dauer, 500ms);
-    EXPECT_LT(dauer, 1500ms);
+    EXPECT_GE(dauer, 1000ms);
+    EXPECT_LT(dauer, 2500ms);
     // Other commands are not delayed.
     anfang = Clock::now();
     EXPECT_EQ(l.Frage("#1S1R\r"), ACK + "#1S1R00\r");
-    EXPECT_LT(Clock::now() - anfang, 500ms);
+    EXPECT_LT(Clock::now() - anfang, 1000ms);
 }
 
 TEST(SimStoerungen, CountSkipAndPatternsSelectTheCommandsHit) {

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -44,6 +45,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/SerialPort.h"
 #include "toolkit/qt/Cp1252.h"
 #include "toolkit/qt/QtAblage.h"
 #include "toolkit/qt/QtDruck.h"
@@ -97,7 +99,14 @@ std::map<QString, QString> gFileTypeNames;  // by extension, lower case
 
 class QtBackend : public ToolkitBackend {
 public:
-    explicit QtBackend(QtMisuseHandler onMisuse) : onMisuse_(std::move(onMisuse)) { gQt = this; }
+    explicit QtBackend(QtMisuseHandler onMisuse) : onMisuse_(std::move(onMisuse)) {
+        gQt = this;
+        // While a transfer waits for the device, what it held back is painted
+        // once it is due, even when nothing changes meanwhile.
+        SerialPortWartenMelden([] {
+            if (gQt) gQt->PaintDue();
+        });
+    }
     ~QtBackend() override;
 
     PanelView* View(int handle) {
@@ -136,9 +145,13 @@ public:
     void ClosePopups() override;
 
 private:
-    // While a pop-up of the toolkit is open, no timer tick is delivered.
+    // While a pop-up of the toolkit is open, no timer tick is delivered; what
+    // the program shows behind it is on the screen before it opens.
     struct PopupScope {
-        explicit PopupScope(QtBackend& b) : b(b) { ++b.popups_; }
+        explicit PopupScope(QtBackend& b) : b(b) {
+            b.PaintPending();
+            ++b.popups_;
+        }
         ~PopupScope() {
             --b.popups_;
             b.ScheduleTicks();
@@ -162,7 +175,8 @@ private:
     void WaitExposed(QWidget* window, int ms);
     void Photograph(const QString& file);
     void ReadGeometry(int panel);
-    void Repaint(PanelView& view, ControlView& cv);
+    void PaintPending();
+    void PaintDue();
     QWidget* PopupParent();
 
     // An operator action: callbacks run inside it. Ticks that fall due
@@ -170,8 +184,11 @@ private:
     template <class F>
     void Operator(F&& action) {
         if (dying_) return;
+        // The first change a callback makes is painted at once.
+        if (depth_ == 0) painted_.invalidate();
         ++depth_;
         action();
+        if (depth_ == 1) PaintPending();
         --depth_;
         ScheduleTicks();
     }
@@ -188,6 +205,9 @@ private:
     bool dying_ = false;
     bool ticksScheduled_ = false;
     std::set<std::pair<int, int>> pendingTicks_;
+    // Controls changed inside a callback and not painted since, by panel.
+    std::set<std::pair<int, int>> unpainted_;
+    QElapsedTimer painted_;
 };
 
 }  // namespace
@@ -197,10 +217,16 @@ void QtBedienen(const std::function<void()>& handlung) {
 }
 
 namespace {
+// A blocking transfer changes its progress text a few hundred times a
+// second; painting each would cost the line time, 25 a second keep up.
+constexpr qint64 kPaintIntervalMs = 40;
 
 QtBackend::~QtBackend() {
     dying_ = true;
-    if (gQt == this) gQt = nullptr;
+    if (gQt == this) {
+        gQt = nullptr;
+        SerialPortWartenMelden(nullptr);
+    }
     // Child panels first: their windows belong to their parent's window.
     std::vector<QPointer<PanelWindow>> windows;
     for (auto it = views_.rbegin(); it != views_.rend(); ++it) windows.emplace_back(it->second->window);
@@ -601,8 +627,13 @@ void QtBackend::ApplyValue(ControlView& cv, const ControlState& c) {
         }
         case CtrlKind::ProgressBar: {
             auto* bar = static_cast<QProgressBar*>(w);
+            // The bar paints itself at once on a visible change; inside a
+            // callback it is painted at the pace of the other controls.
+            const bool paced = depth_ > 0 && bar->updatesEnabled();
+            if (paced) bar->setUpdatesEnabled(false);
             bar->setRange(static_cast<int>(c.def->min), std::max(static_cast<int>(c.def->min), static_cast<int>(c.maxValue)));
             bar->setValue(c.intValue);
+            if (paced) bar->setUpdatesEnabled(true);
             break;
         }
         case CtrlKind::Command:
@@ -785,20 +816,37 @@ void QtBackend::ControlChanged(PanelState& p, ControlState& c, Change what) {
         case Change::Attributes: ApplyAttributes(cv, c); break;
     }
     ApplyAccessible(*v, cv, c);
-    if (depth_ > 0) Repaint(*v, cv);
+    if (depth_ == 0) return;
+    unpainted_.insert({p.handle, c.def->id});
+    PaintDue();
+}
+
+// At most kPaintIntervalMs after the last paint, the first that was held back.
+void QtBackend::PaintDue() {
+    if (unpainted_.empty()) return;
+    if (!painted_.isValid() || painted_.elapsed() >= kPaintIntervalMs) PaintPending();
 }
 
 // Inside a callback the event loop does not run: what the program shows
-// while it works is painted at once.
-void QtBackend::Repaint(PanelView& v, ControlView& cv) {
-    if (!v.window->isVisible()) return;
-    QLayout* layout = v.window->layout();
-    if (layout && layout->activate()) {
-        v.window->repaint();
-        return;
+// while it works is painted here, at once.
+void QtBackend::PaintPending() {
+    if (unpainted_.empty() || dying_) return;
+    auto due = std::exchange(unpainted_, {});
+    int laidOut = 0;  // panel whose whole window was painted
+    for (auto [panel, control] : due) {
+        PanelView* v = View(panel);
+        if (!v || !v->window->isVisible() || panel == laidOut) continue;
+        QLayout* layout = v->window->layout();
+        if (layout && layout->activate()) {
+            v->window->repaint();
+            laidOut = panel;
+        } else if (auto it = v->controls.find(control); it != v->controls.end()) {
+            const ControlView& cv = it->second;
+            for (QWidget* w : {cv.widget, static_cast<QWidget*>(cv.caption), static_cast<QWidget*>(cv.heading)})
+                if (w && w->isVisible()) w->repaint();
+        }
+        painted_.start();
     }
-    for (QWidget* w : {cv.widget, static_cast<QWidget*>(cv.caption), static_cast<QWidget*>(cv.heading)})
-        if (w && w->isVisible()) w->repaint();
 }
 
 void QtBackend::MenuChanged(PanelState& p, MenuItemState& item) {
@@ -854,6 +902,7 @@ void QtBackend::PanelShown(PanelState& p, bool shown) {
 void QtBackend::PopupInstalled(PanelState& p, bool installed) {
     PanelView* v = View(p.handle);
     if (!v) return;
+    if (installed) PaintPending();
     v->window->hide();
     v->window->setWindowModality(installed ? Qt::ApplicationModal : Qt::NonModal);
     if (installed) ShowWindow(p, *v);
@@ -1169,6 +1218,14 @@ void WatchStart(QtMsgType type, const QMessageLogContext&, const QString& messag
     std::_Exit(gStart.failureCode);
 }
 
+// The offscreen platform has no window manager to hand a window's size limits
+// to, and says so each time they change: a note for nobody.
+QtMessageHandler gQtSays = nullptr;
+void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+    gQtSays(type, context, message);
+}
+
 }  // namespace
 
 std::unique_ptr<ToolkitBackend> CreateQtBackend(int& argc, char** argv, QtMisuseHandler onMisuse, int failureCode) {
@@ -1181,6 +1238,7 @@ std::unique_ptr<ToolkitBackend> CreateQtBackend(int& argc, char** argv, QtMisuse
         QtMessageHandler before = qInstallMessageHandler(WatchStart);
         new QApplication(appArgc, argv);  // lives to the end of the process
         qInstallMessageHandler(before);
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) gQtSays = qInstallMessageHandler(QuietOffscreen);
         // What Qt said on a start that worked is said as usual.
         for (const QString& line : std::exchange(gStart.said, {})) qWarning("%s", qUtf8Printable(line));
         argc = appArgc;

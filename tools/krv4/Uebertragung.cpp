@@ -46,6 +46,7 @@ struct Lauf {
     bool unterschied = false;    // compare: a difference was reported
     bool erfolgreich = false;    // compare: "Vergleich erfolgreich"
     bool abgeschlossen = false;  // compare: its closing result was shown
+    std::string abgebrochen;     // why the operation was refused or cancelled
 };
 
 Lauf gLauf;
@@ -57,6 +58,7 @@ KonsoleBackend::Handler Handler() {
             std::fprintf(stderr, "%s\n", Cp1252NachUtf8(c.text).c_str());
     };
     h.meldung = [](const std::string& titel, const std::string& text) {
+        if (text == "Schreiben zum KRV-4 wurde abgebrochen") gLauf.abgebrochen = text;
         if (titel == "Ergebnis") {
             if (text == "Vergleich erfolgreich") gLauf.erfolgreich = true;
             else gLauf.unterschied = true;
@@ -77,6 +79,7 @@ KonsoleBackend::Handler Handler() {
             return 1;
         }
         std::printf("%s\n", Zeile(text).c_str());
+        gLauf.abgebrochen = text;
         return escape;
     };
     h.datei = [](const ToolkitBackend::FileSelect& anfrage, std::string& pfad) {
@@ -145,6 +148,7 @@ int Uebertragen(Vorgang vorgang, int com, char adresse, const std::string& datei
     if (!lesen || (programm != 0 && Vorhanden(datei))) {
         if (int r = DateiOeffnen(); r != 0) return Fehler(r);
     }
+    const int ausgewaehlt = gProgIndex;  // the file's own choice, which a read keeps
     ProgrammWaehlen(programm);
 
     SetCtrlVal(comPanelHandle, COMPANEL_PORT, com);
@@ -155,7 +159,16 @@ int Uebertragen(Vorgang vorgang, int com, char adresse, const std::string& datei
     int status = Knopf(knopf);
     Com_CloseComPort();
     if (status != 0) return Fehler(status);
+    // A refusal clears the error display as a success does.
+    if (!gLauf.abgebrochen.empty()) {
+        std::fprintf(stderr, "krv4: abgebrochen: %s\n", Zeile(gLauf.abgebrochen).c_str());
+        return 4;
+    }
     if (lesen) {
+        if (gProgIndex != ausgewaehlt) {
+            gProgIndex = ausgewaehlt;
+            ProgrammverwaltungNachDateiLaden();
+        }
         if (int r = DateiSpeichern(1); r != 0) return Fehler(r);
         return 0;
     }

@@ -7,7 +7,8 @@
 enum class Vorgang { Schreiben, Lesen, Vergleichen };
 
 // programm 1-16, or 0 for all. Exit status: 0, 1 (port, device or file
-// failure), 2 (bad usage), 3 (compare found differences).
+// failure), 2 (bad usage), 3 (compare found differences), 4 (refused or
+// cancelled: the operation did not run to its end).
 int Uebertragen(Vorgang vorgang, int com, char adresse, const std::string& datei, int programm);
 
 // show: the data file as text or JSON. Exit status 0, or 1 when it cannot be read.

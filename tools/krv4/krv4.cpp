@@ -1,6 +1,7 @@
 // krv4: one command to a KRV-4 from the shell, through the program's driver.
-// Exit status 0 on success, 1 when the port or the device fails, 2 on bad usage,
-// 3 when compare found differences.
+// Exit status 0 on success, 1 when the port, the device, a file or the trace
+// fails, 2 on bad usage, 3 when compare found differences, 4 when an operation
+// was refused or cancelled.
 
 #include <CLI/CLI.hpp>
 #include <charconv>
@@ -29,6 +30,19 @@ int Fehler(int code) {
 int Falsch(const std::string& text) {
     std::fprintf(stderr, "krv4: %s\n", text.c_str());
     return 2;
+}
+
+// A trace that could not be written in full is a failure of its own.
+int SpurSchliessen(FILE* datei, const std::string& name, int status) {
+    if (!datei) {
+        return status;
+    }
+    const bool fehler = std::ferror(datei) != 0;
+    if (std::fclose(datei) == 0 && !fehler) {
+        return status;
+    }
+    std::fprintf(stderr, "krv4: Spurdatei %s lässt sich nicht schreiben\n", name.c_str());
+    return status == 0 ? 1 : status;
 }
 
 // Decimal, or hexadecimal after "0x"; up to 32 bits, kept as the bit pattern
@@ -168,7 +182,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < QVLKRV4_ParameterAnzahl; ++i) {
         namen += std::string(i ? ", " : "") + QVLKRV4_Parameterliste[i].name;
     }
-    app.footer("Parameter: " + namen);
+    app.footer("Parameter: " + namen +
+               "\n\nExit-Status: 0 Erfolg, 1 Fehler der Schnittstelle, des Geräts, einer Datei oder der Spurdatei, "
+               "2 falscher Aufruf, 3 Vergleich fand Unterschiede, 4 Vorgang abgelehnt oder abgebrochen (z. B. "
+               "Prüfschritt nicht plausibel: nichts gesendet)");
 
     // Windows hands the ANSI form of the arguments to main; file names and
     // texts come whole from the wide command line.
@@ -180,6 +197,9 @@ int main(int argc, char** argv) {
         app.parse(static_cast<int>(argumente.size()), zeiger.data());
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? 0 : 2;
+    }
+    if (optPort->count() > 0 && pfad.empty()) {
+        return Falsch("--port braucht eine Gerätedatei");
     }
     const char a = adresse[0];
     if (*cmdShow) {
@@ -233,10 +253,7 @@ int main(int argc, char** argv) {
         QVLKRV4_Close(com);
         int status = Kalibrieren(*cmdCalibRead ? Kalibriervorgang::Lesen : Kalibriervorgang::Schreiben, com, a, datei);
         SerialPortSetzen(com, nullptr);
-        if (spurDatei) {
-            std::fclose(spurDatei);
-        }
-        return status;
+        return SpurSchliessen(spurDatei, spur, status);
     }
     if (*cmdWrite || *cmdRead || *cmdCompare) {
         // The program opens the port itself, as its COM panel does.
@@ -244,10 +261,7 @@ int main(int argc, char** argv) {
         const Vorgang v = *cmdWrite ? Vorgang::Schreiben : *cmdRead ? Vorgang::Lesen : Vorgang::Vergleichen;
         int status = Uebertragen(v, com, a, datei, nummer);
         SerialPortSetzen(com, nullptr);
-        if (spurDatei) {
-            std::fclose(spurDatei);
-        }
-        return status;
+        return SpurSchliessen(spurDatei, spur, status);
     }
     if (*cmdId) {
         char kennung[28];
@@ -291,20 +305,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "krv4: an keiner Adresse hat ein Gerät geantwortet\n");
             QVLKRV4_Close(com);
             SerialPortSetzen(com, nullptr);
-            if (spurDatei) {
-                std::fclose(spurDatei);
-            }
-            return 1;
+            return SpurSchliessen(spurDatei, spur, 1);
         }
     }
     QVLKRV4_Close(com);
     SerialPortSetzen(com, nullptr);
-    if (spurDatei) {
-        std::fclose(spurDatei);
-    }
     if (r != 0) {
-        return Fehler(r);
+        return SpurSchliessen(spurDatei, spur, Fehler(r));
     }
     std::fputs(ausgabe.c_str(), stdout);
-    return 0;
+    return SpurSchliessen(spurDatei, spur, 0);
 }

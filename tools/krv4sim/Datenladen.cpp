@@ -1,8 +1,11 @@
 #include "Datenladen.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "device/ComProgramme.h"
@@ -24,13 +27,56 @@ bool Wert(const char* name, double real, int ganz, const char* text, std::string
 
 }  // namespace
 
-bool DatendateiAlsVorbelegung(const std::string& pfad, std::string* zeilen, std::string* fehler) {
-    std::ifstream datei(pfad, std::ios::binary);
-    if (!datei) {
-        *fehler = pfad + ": kann nicht gelesen werden";
+bool GewoehnlicheDateiLesen(const std::string& pfad, std::size_t grenze, std::string* inhalt, std::string* fehler) {
+    // Without O_NONBLOCK the open of a FIFO would wait for a writer.
+    int fd = open(pfad.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *fehler = pfad + ": kann nicht gelesen werden (" + std::strerror(errno) + ")";
         return false;
     }
-    std::vector<unsigned char> daten((std::istreambuf_iterator<char>(datei)), std::istreambuf_iterator<char>());
+    struct stat st {};
+    std::string meldung;
+    if (fstat(fd, &st) != 0) {
+        meldung = std::string("kann nicht gelesen werden (") + std::strerror(errno) + ")";
+    } else if (S_ISDIR(st.st_mode)) {
+        meldung = "ist ein Verzeichnis";
+    } else if (!S_ISREG(st.st_mode)) {
+        meldung = "ist keine gewöhnliche Datei";
+    }
+    // One byte past the limit is read: a file that grows meanwhile is refused too.
+    std::string text;
+    char puffer[8192];
+    while (meldung.empty() && text.size() <= grenze) {
+        ssize_t n = read(fd, puffer, sizeof puffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            meldung = std::string("kann nicht gelesen werden (") + std::strerror(errno) + ")";
+        }
+        if (n <= 0) {
+            break;
+        }
+        text.append(puffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    if (meldung.empty() && text.size() > grenze) {
+        meldung = "ist größer als " + std::to_string(grenze) + " Bytes";
+    }
+    if (!meldung.empty()) {
+        *fehler = pfad + ": " + meldung;
+        return false;
+    }
+    *inhalt = std::move(text);
+    return true;
+}
+
+bool DatendateiAlsVorbelegung(const std::string& pfad, std::string* zeilen, std::string* fehler) {
+    std::string inhalt;
+    if (!GewoehnlicheDateiLesen(pfad, kEingabeGrenze, &inhalt, fehler)) {
+        return false;
+    }
+    std::vector<unsigned char> daten(inhalt.begin(), inhalt.end());
     if (daten.size() < kDatenblockGroesse || DatenblockPruefen(daten.data(), daten.size()) != 0) {
         *fehler = pfad + ": keine gültige Datendatei (.krv)";
         return false;

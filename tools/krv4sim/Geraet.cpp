@@ -1,5 +1,7 @@
 #include "Geraet.h"
 
+#include "Datenladen.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -7,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -401,14 +402,9 @@ void GeraeteAnlegen(const Einstellungen& e) {
 }
 
 bool VorbelegungLaden(const std::string& pfad, std::string* fehler) {
-    std::ifstream datei(pfad, std::ios::binary);
-    if (!datei) {
-        *fehler = pfad + ": kann nicht gelesen werden";
-        return false;
-    }
-    std::stringstream inhalt;
-    inhalt << datei.rdbuf();
-    return VorbelegungUebernehmen(inhalt.str(), pfad, fehler);
+    std::string inhalt;
+    return GewoehnlicheDateiLesen(pfad, kEingabeGrenze, &inhalt, fehler) &&
+           VorbelegungUebernehmen(inhalt, pfad, fehler);
 }
 
 bool VorbelegungUebernehmen(const std::string& text, const std::string& pfad, std::string* fehler) {

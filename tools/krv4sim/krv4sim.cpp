@@ -7,12 +7,14 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -212,6 +214,92 @@ int Laufen(int signale) {
     }
 }
 
+// What the simulator made on the file system: at exit each is removed only
+// if it is still what was made.
+struct Gemacht {
+    std::string link;       // symbolic link to the line
+    std::string pfadDatei;  // file holding the line's path
+    dev_t geraet = 0;
+    ino_t inode = 0;
+};
+Gemacht gGemacht;
+
+// The simulator never replaces a file or a directory; of what is there, only
+// a symbolic link may give way to the link to the line.
+bool Frei(const std::string& pfad, bool linkErsetzbar) {
+    struct stat st {};
+    if (lstat(pfad.c_str(), &st) != 0) {
+        if (errno == ENOENT) {
+            return true;
+        }
+        std::fprintf(stderr, "krv4sim: %s: %s\n", pfad.c_str(), std::strerror(errno));
+        return false;
+    }
+    if (linkErsetzbar && S_ISLNK(st.st_mode)) {
+        return true;
+    }
+    const char* art = S_ISREG(st.st_mode) ? "eine Datei" : S_ISDIR(st.st_mode) ? "ein Verzeichnis" : "schon vorhanden";
+    std::fprintf(stderr, "krv4sim: %s ist %s und bleibt unberührt\n", pfad.c_str(), art);
+    return false;
+}
+
+bool LinkAnlegen(const std::string& link, const std::string& pfad) {
+    struct stat st {};
+    if (lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        unlink(link.c_str());
+    }
+    if (symlink(pfad.c_str(), link.c_str()) != 0) {
+        std::perror(link.c_str());
+        return false;
+    }
+    gGemacht.link = link;
+    return true;
+}
+
+// Written beside it and then linked to its name: a reader never sees half a
+// line, and link() does not replace a file made there meanwhile.
+bool PfadDateiSchreiben(const std::string& ziel, const std::string& pfad) {
+    std::string temp = ziel + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        std::perror(ziel.c_str());
+        return false;
+    }
+    const mode_t maske = umask(0);
+    umask(maske);
+    const std::string zeile = pfad + "\n";
+    bool gut = fchmod(fd, 0666 & ~maske) == 0 &&
+               write(fd, zeile.data(), zeile.size()) == static_cast<ssize_t>(zeile.size());
+    gut = close(fd) == 0 && gut;
+    gut = gut && link(temp.c_str(), ziel.c_str()) == 0;
+    const int fehler = errno;
+    unlink(temp.c_str());
+    struct stat st {};
+    if (!gut || lstat(ziel.c_str(), &st) != 0) {
+        std::fprintf(stderr, "%s: %s\n", ziel.c_str(), std::strerror(gut ? errno : fehler));
+        return false;
+    }
+    gGemacht.pfadDatei = ziel;
+    gGemacht.geraet = st.st_dev;
+    gGemacht.inode = st.st_ino;
+    return true;
+}
+
+void Aufraeumen(const std::string& pfad) {
+    if (!gGemacht.link.empty()) {
+        char ziel[256];
+        ssize_t n = readlink(gGemacht.link.c_str(), ziel, sizeof ziel - 1);
+        if (n > 0 && pfad == std::string(ziel, static_cast<size_t>(n))) {
+            unlink(gGemacht.link.c_str());
+        }
+    }
+    struct stat st {};
+    if (!gGemacht.pfadDatei.empty() && lstat(gGemacht.pfadDatei.c_str(), &st) == 0 &&
+        st.st_dev == gGemacht.geraet && st.st_ino == gGemacht.inode) {
+        unlink(gGemacht.pfadDatei.c_str());
+    }
+}
+
 bool Roh(int fd) {
     termios t{};
     if (tcgetattr(fd, &t) != 0) {
@@ -271,8 +359,10 @@ int main(int argc, char** argv) {
     app.add_option("--preload", vorbelegung,
                    "Datei mit Startwerten, je Zeile: [@ADR] P<n> CODE WERT | [@ADR] P<n> S<m> CODE WERT | "
                    "[@ADR] K CODE WERT | [@ADR] ID TEXT | [@ADR] STATUS HEX; ';' beginnt einen Kommentar");
-    app.add_option("--link", link, "symbolischer Link auf die Leitung");
-    app.add_option("--path-file", pfadDatei, "schreibt den Pfad der Leitung in diese Datei");
+    app.add_option("--link", link, "symbolischer Link auf die Leitung (ersetzt nur einen symbolischen Link, nie eine "
+                                   "Datei oder ein Verzeichnis)");
+    app.add_option("--path-file", pfadDatei, "schreibt den Pfad der Leitung in diese neue Datei (eine vorhandene "
+                                             "bleibt unberührt)");
     app.add_option("--log", logDatei, "schreibt jeden Rahmen mit Zeit in diese Datei");
     try {
         app.parse(argc, argv);
@@ -296,6 +386,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     e.adressen = adressen;
+    if ((!link.empty() && !Frei(link, true)) || (!pfadDatei.empty() && !Frei(pfadDatei, false))) {
+        return 2;
+    }
     for (const auto& text : stoerungen) {
         Stoerung s;
         std::string fehler;
@@ -345,37 +438,16 @@ int main(int argc, char** argv) {
         std::perror(pfad.c_str());
         return 1;
     }
-    if (!link.empty()) {
-        unlink(link.c_str());
-        if (symlink(pfad.c_str(), link.c_str()) != 0) {
-            std::perror(link.c_str());
-            return 1;
-        }
-    }
-    if (!pfadDatei.empty()) {
-        std::string temp = pfadDatei + ".tmp";
-        FILE* f = std::fopen(temp.c_str(), "w");
-        if (!f || std::fprintf(f, "%s\n", pfad.c_str()) < 0 || std::fclose(f) != 0 ||
-            std::rename(temp.c_str(), pfadDatei.c_str()) != 0) {
-            std::perror(pfadDatei.c_str());
-            return 1;
-        }
+    if ((!link.empty() && !LinkAnlegen(link, pfad)) || (!pfadDatei.empty() && !PfadDateiSchreiben(pfadDatei, pfad))) {
+        Aufraeumen(pfad);
+        return 1;
     }
     std::printf("%s\n", pfad.c_str());
     std::fflush(stdout);
 
     int r = Laufen(signale);
 
-    if (!link.empty()) {
-        char ziel[256];
-        ssize_t n = readlink(link.c_str(), ziel, sizeof ziel - 1);
-        if (n > 0 && pfad == std::string(ziel, static_cast<size_t>(n))) {
-            unlink(link.c_str());
-        }
-    }
-    if (!pfadDatei.empty()) {
-        unlink(pfadDatei.c_str());
-    }
+    Aufraeumen(pfad);
     close(selbst);
     close(gMaster);
     if (gLog) {
