@@ -3,6 +3,7 @@
 #include "app/Zuletzt.h"
 #include "editor/Editor.h"
 #include "model/Verlauf.h"
+#include "platform/Datei.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ TEST_F(RecentFiles, AFileThatIsGoneLeavesTheListWithAMessage) {
 
 TEST_F(RecentFiles, AListFileOfAnyBytesGivesOnlyPathsThatCanBeOnes) {
     std::filesystem::create_directories(benutzer.Pfad() + "/krv4steuerung");
-    std::string text = "/a.krv\r\n\n/b\x01.krv\n" + std::string(300, 'x') + "\n/a.krv\n/c.krv";
+    std::string text = "/a.krv\r\n\n/b\x01.krv\n" + std::string(kPfadMax, 'x') + "\n/a.krv\n/c.krv";
     for (int i = 0; i < 20; ++i) text += "\n/d" + std::to_string(i) + ".krv";
     Schreiben(Listendatei(), Bytes(text.begin(), text.end()));
     ASSERT_EQ(Start(), 0);

@@ -113,7 +113,7 @@ TEST_F(QtEditor, CtrlZInANumberFieldUndoesTheProgramsLastStep) {
 
 TEST_F(QtEditor, ADroppedDataFileOpensAfterTheQuestionAndOtherFilesAreRefused) {
     const QString krv = dir.filePath(Q(u"Prüfprogramme.krv"));
-    const std::string pfad = ToCp1252(krv);
+    const std::string pfad = ToFileName(krv);
     // Saved from the program itself, so that it is a valid file.
     OperatorSetValue(panelHandle, PANEL_NETZGERAETU, 6.5);
     DateinameSetzen(pfad.c_str());

@@ -9,14 +9,13 @@
 
 namespace {
 
-// One local file whose name the program's code page can hold; else nothing.
+// One local file, by the system's own name; else nothing.
 bool EineDatei(const QMimeData* daten, std::string& pfad) {
     if (!daten || !daten->hasUrls() || daten->urls().size() != 1) return false;
     const QUrl url = daten->urls().front();
     if (!url.isLocalFile()) return false;
-    const QString lokal = url.toLocalFile();
-    pfad = ToCp1252(lokal);
-    return FromCp1252(pfad) == lokal;
+    pfad = ToFileName(url.toLocalFile());
+    return !pfad.empty();
 }
 
 class Ablage : public QObject {
