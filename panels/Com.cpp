@@ -18,12 +18,18 @@
 int gComPort = -1;
 int gLetzterComPort = -1;
 
+namespace {
+// The COM number tried last: while its hint shows, the device line speaks of it.
+int gVersuchterPort = -1;
+}  // namespace
+
 int Com_OpenComPort() {
     int gewaehlt = -1;
     GetCtrlVal(comPanelHandle, COMPANEL_PORT, gewaehlt);
     if (gewaehlt == gComPort) return 0;
     Com_CloseComPort();
     if (gewaehlt == -1) return 0;
+    gVersuchterPort = gewaehlt;
     int status = QVLKRV4_Open(gewaehlt, 9600);
     // What the operator can do about it goes under the ring; the code stays the driver's.
     SetCtrlVal(comPanelHandle, COMPANEL_HINWEIS, status < 0 ? ComHinweis(gewaehlt).c_str() : "");
@@ -126,6 +132,11 @@ const char* Umgebung(int port) {
 void Com_GeraetAnzeigen(int port) {
     if (!IstPort(port)) {
         GetCtrlVal(comPanelHandle, COMPANEL_PORT, port);
+    }
+    std::string hinweis;
+    GetCtrlVal(comPanelHandle, COMPANEL_HINWEIS, hinweis);
+    if (!IstPort(port) && !hinweis.empty()) {
+        port = gVersuchterPort;
     }
     if (!IstPort(port)) {
         port = IstPort(gLetzterComPort) ? gLetzterComPort : 1;

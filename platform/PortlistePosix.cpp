@@ -105,8 +105,10 @@ std::vector<Schnittstelle> SchnittstellenAuflisten() {
     std::map<std::string, std::string> byId;
     const std::string byIdOrdner = dev + "/serial/by-id";
     for (const std::string& link : Eintraege(byIdOrdner)) {
-        std::string ziel = Echt(byIdOrdner + "/" + link);
-        if (!ziel.empty()) byId.emplace(Basisname(ziel), byIdOrdner + "/" + link);
+        // udev's link names the node beside it ("../../ttyUSB0").
+        char ziel[PATH_MAX];
+        ssize_t n = readlink((byIdOrdner + "/" + link).c_str(), ziel, sizeof ziel - 1);
+        if (n > 0) byId.emplace(Basisname(std::string(ziel, static_cast<std::size_t>(n))), byIdOrdner + "/" + link);
     }
 
     std::vector<Schnittstelle> usb, uart;

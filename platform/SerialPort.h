@@ -95,6 +95,7 @@ private:
     std::string fixedPath_;
     void* handle_ = nullptr;  // the system's HANDLE, nullptr when closed
     bool lost_ = false;
+    std::string path_;  // the device opened, for hints
     std::string hint_;
     double timeout_ = 1.0;
     double secondsPerByte_ = 10.0 / 9600.0;

@@ -135,16 +135,23 @@ TEST_F(Geraetezeile, AssignedAdapterThatIsAbsentStaysOfferedAsTheChoice) {
 }
 
 TEST_F(Geraetezeile, PortThatDoesNotOpenKeepsItsCodeAndSaysWhatToDo) {
-    HPort(1).failOpen = true;
-    HPort(1).hinweis = "Kein Zugriff auf /dev/ttyUSB0: Benutzer gehört nicht zur Gruppe dialout";
     Operate(comPanelHandle, COMPANEL_PORT, 1);
+    HPort(2).failOpen = true;
+    HPort(2).hinweis = "Kein Zugriff auf /dev/ttyS0: Benutzer gehört nicht zur Gruppe dialout";
+    Operate(comPanelHandle, COMPANEL_PORT, 2);
     EXPECT_EQ(Fehleranzeigen(), Ueberall(1, "Fehler beim öffnen der seriellen Schnittstelle", 100003));
-    EXPECT_EQ(Hinweis(), "Kein Zugriff auf /dev/ttyUSB0: Benutzer gehört nicht zur Gruppe dialout");
-    EXPECT_EQ(Zeile(), "COM 1 = " + Ftdi());
-    HPort(1).failOpen = false;
-    Operate(comPanelHandle, COMPANEL_PORT, 1);
+    EXPECT_EQ(Hinweis(), "Kein Zugriff auf /dev/ttyS0: Benutzer gehört nicht zur Gruppe dialout");
+    // The line speaks of the port the hint is about, not of the last one.
+    EXPECT_EQ(Int(comPanelHandle, COMPANEL_PORT), -1);
+    EXPECT_EQ(Zeile(), "COM 2 = " + Uart());
+    Press(comPanelHandle, COMPANEL_ZURUECK);
+    ComPanelOeffnen();
+    EXPECT_EQ(Zeile(), "COM 2 = " + Uart());
+
+    HPort(2).failOpen = false;
+    Operate(comPanelHandle, COMPANEL_PORT, 2);
     EXPECT_EQ(Hinweis(), "");
-    EXPECT_EQ(Com_ComPort(), 1);
+    EXPECT_EQ(Com_ComPort(), 2);
 }
 
 TEST_F(Geraetezeile, PortWhoseLineHasGoneIsClosedAndOneClickOpensItAgain) {

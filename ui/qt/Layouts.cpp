@@ -227,7 +227,8 @@ void LayoutCom(PanelBuilder& b, QWidget* window) {
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(36);
     }
-    pick->addWidget(devices, 1);
+    pick->addWidget(devices);
+    pick->addStretch(1);
     pick->addSpacing(16);
     pick->addWidget(b.Cap(COMPANEL_ADRESSE));
     pick->addWidget(b.W(COMPANEL_ADRESSE));
