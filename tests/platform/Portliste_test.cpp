@@ -224,8 +224,11 @@ TEST_F(PortlisteTest, AssignmentFileRoundTrip) {
     z.pfad[0] = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0";
     z.pfad[5] = "\\\\.\\COM12";
     ASSERT_EQ(ZuordnungSchreiben(z), 0);
-    std::ifstream f(Zuordnungsdatei(), std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::string text;
+    {
+        std::ifstream f(Zuordnungsdatei(), std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    }
     EXPECT_EQ(text, "[Schnittstellen]\r\ncom1 = /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3XYZ-if00-port0\r\n"
                     "com6 = \\\\.\\COM12\r\n\r\n");
     PortZuordnung gelesen;
