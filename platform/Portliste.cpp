@@ -121,6 +121,11 @@ PortBelegung PortBelegen(int port, const std::vector<Schnittstelle>& liste, cons
         if (const Schnittstelle* s = Finden(liste, pfad)) {
             b.vorhanden = true;
             b.schnittstelle = *s;
+        } else if (herkunft != PortHerkunft::Voreinstellung && DateiVorhanden(pfad.c_str())) {
+            // A device the list does not know (a simulator's line): there, but nothing more is known.
+            b.vorhanden = true;
+            b.schnittstelle.pfad = pfad;
+            b.schnittstelle.geraet = pfad;
         }
     };
     if (umgebung && *umgebung) {

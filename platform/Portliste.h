@@ -67,7 +67,7 @@ enum class PortHerkunft {
 struct PortBelegung {
     std::string pfad;  // what opening COM n opens; "" when nothing
     PortHerkunft herkunft = PortHerkunft::Keine;
-    bool vorhanden = false;       // the device is among the ports present
+    bool vorhanden = false;       // the device is among the ports present, or a chosen name exists
     Schnittstelle schnittstelle;  // that port, when present
 };
 

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -16,6 +18,7 @@
 #include "device/qvlkrv4.h"
 #include "e2e/Prozess.h"
 #include "platform/SerialPort.h"
+#include "platform/Zeichensatz.h"
 
 namespace {
 
@@ -194,6 +197,41 @@ TEST_F(LeitungE2e, LineGoneMidWriteFailsTheWriteAndOneSelectionReopensIt) {
     ui->AnswerGeneric(2);
     Press(panelHandle, PANEL_GERAETSCHREIBEN);
     EXPECT_EQ(Fehleranzeigen(), KeinFehler());
+}
+
+}  // namespace
+
+namespace {
+
+// krv4 in a folder whose assignment file gives COM 3 the simulator's line.
+TEST(Krv4Ports, ComNumberOfTheToolFollowsTheAssignmentFile) {
+    Simulator sim({});
+    ASSERT_TRUE(sim.laeuft());
+    const std::string ordner = TempName("krv4_ports");
+    std::filesystem::remove_all(ordner);
+    std::filesystem::create_directories(ordner);
+    std::ofstream(ordner + "/krv4Schnittstellen.ini") << "[Schnittstellen]\r\ncom3 = " << sim.pfad() << "\r\n";
+    const auto vorher = std::filesystem::current_path();
+    std::filesystem::current_path(ordner);
+    unsetenv("KRV4_COM3");
+    Ergebnis id = Ausfuehren(kWerkzeug, {"--com", "3", "id"});
+    Ergebnis ports = Ausfuehren(kWerkzeug, {"ports"});
+    std::filesystem::current_path(vorher);
+    std::filesystem::remove_all(ordner);
+    EXPECT_EQ(id.status, 0) << id.fehler;
+    EXPECT_EQ(id.aus, "QVLKRV4-TST1-1000\n");
+    EXPECT_EQ(ports.status, 0);
+    EXPECT_NE(ports.aus.find("COM 3 = " + sim.pfad() + "\n"), std::string::npos) << ports.aus;
+}
+
+TEST(Krv4Ports, PortThatDoesNotOpenTellsWhy) {
+    setenv("KRV4_COM4", "/nonexistent/krv4-line", 1);
+    Ergebnis e = Ausfuehren(kWerkzeug, {"--com", "4", "id"});
+    unsetenv("KRV4_COM4");
+    EXPECT_EQ(e.status, 1);
+    // The tool speaks UTF-8 to its terminal.
+    EXPECT_EQ(e.fehler, Cp1252NachUtf8("krv4: /nonexistent/krv4-line ist nicht angeschlossen\n"
+                                       "Fehler #100003: Fehler beim öffnen der seriellen Schnittstelle\n"));
 }
 
 }  // namespace
