@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "com/ComFixture.h"
+#include "e2e/ComPanelE2e.h"
 #include "device/qvlkrv4.h"
 #include "e2e/Prozess.h"
 #include "platform/SerialPort.h"
@@ -24,8 +24,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-double Sekunden(Clock::time_point seit) { return std::chrono::duration<double>(Clock::now() - seit).count(); }
 
 std::string Verzeichnis(const std::string& pfad) { return pfad.substr(0, pfad.find_last_of('/')); }
 
@@ -49,29 +47,9 @@ bool AufLinkWarten(const std::string& link, std::chrono::milliseconds grenze) {
     return da;
 }
 
-// The program on the headless toolkit; COM 1 is a simulator's line behind a link.
-class LeitungE2e : public ComTest {
+// The COM panel on a simulator's line that can drop and come back.
+class LeitungE2e : public ComPanelE2e {
 protected:
-    void Starten(std::vector<std::string> optionen) {
-        link = TempName("krv4_leitung_com1");
-        optionen.insert(optionen.end(), {"--link", link});
-        sim = std::make_unique<Simulator>(optionen);
-        ASSERT_TRUE(sim->laeuft());
-        setenv("KRV4_COM1", link.c_str(), 1);
-        SerialPortSetzen(1, nullptr);
-        ComPanelOeffnen();
-    }
-    void Oeffnen() {
-        Operate(comPanelHandle, COMPANEL_PORT, 1);
-        ASSERT_EQ(Com_ComPort(), 1);
-        ASSERT_EQ(Fehleranzeigen(), KeinFehler());
-    }
-    void TearDown() override {
-        Com_CloseComPort();
-        ComTest::TearDown();
-        unsetenv("KRV4_COM1");
-        sim.reset();
-    }
     static std::string Hinweis() { return Text(comPanelHandle, COMPANEL_HINWEIS); }
     // The port closed by the program itself, the last port kept for one click.
     void Geschlossen() {
@@ -95,14 +73,12 @@ protected:
         EXPECT_EQ(Text(comPanelHandle, COMPANEL_IDSTRING), "QVLKRV4-TST1-1000");
     }
 
-    std::string link;
-    std::unique_ptr<Simulator> sim;
 };
 
 // An answer just past the time-out must not pass for the next command's:
 // the selection that the device refuses fails, although an ACK is waiting.
 TEST_F(LeitungE2e, LateAnswerIsNotTakenForTheNextCommands) {
-    Starten({"--fault", "1:V1W:slow:1", "--slow-ms", "1010", "--fault", "1:P1S:nak"});
+    Verbinden({"--fault", "1:V1W:slow:1", "--slow-ms", "1010", "--fault", "1:P1S:nak"});
     Oeffnen();
     auto beginn = Clock::now();
     EXPECT_EQ(QVLKRV4_ParameterSchreiben(1, '1', "spannung", 1.0, 0, nullptr), -403078);
@@ -116,7 +92,7 @@ TEST_F(LeitungE2e, LateAnswerIsNotTakenForTheNextCommands) {
 }
 
 TEST_F(LeitungE2e, PortAnotherProgramHoldsIsBusyAndSaysSo) {
-    Starten({});
+    Verbinden({});
     int bereit[2], ende[2];
     ASSERT_EQ(pipe(bereit), 0);
     ASSERT_EQ(pipe(ende), 0);
@@ -154,7 +130,7 @@ TEST_F(LeitungE2e, PortAnotherProgramHoldsIsBusyAndSaysSo) {
 }
 
 TEST_F(LeitungE2e, LineGoneDuringPollingClosesThePortAndOneClickReopensIt) {
-    Starten({"--drop-after", "2", "--drop-ms", "300"});
+    Verbinden({"--drop-after", "2", "--drop-ms", "300"});
     Oeffnen();
     Toggle(comPanelHandle, COMPANEL_STATUSABFRAGE);
     Tick(comPanelHandle, COMPANEL_STATUSTIMER);
@@ -178,7 +154,7 @@ TEST_F(LeitungE2e, LineGoneDuringPollingClosesThePortAndOneClickReopensIt) {
 
 TEST_F(LeitungE2e, LineGoneMidWriteFailsTheWriteAndOneSelectionReopensIt) {
     // Programs 1 and 2 take 18 commands each; the line goes at program 3's selection.
-    Starten({"--drop-after", "36", "--drop-ms", "300"});
+    Verbinden({"--drop-after", "36", "--drop-ms", "300"});
     Oeffnen();
     Press(comPanelHandle, COMPANEL_ZURUECK);
     auto beginn = Clock::now();
