@@ -145,7 +145,8 @@ void Com_GeraetAnzeigen(int port) {
     gAngeboten = SchnittstellenAuflisten();
     PortZuordnung z;
     ZuordnungLesen(&z);
-    SetCtrlVal(comPanelHandle, COMPANEL_GERAET, PortZeile(port, PortBelegen(port, gAngeboten, z, Umgebung(port))).c_str());
+    const PortBelegung belegung = PortBelegen(port, gAngeboten, z, Umgebung(port));
+    SetCtrlVal(comPanelHandle, COMPANEL_GERAET, PortZeile(port, belegung).c_str());
     ClearListCtrl(comPanelHandle, COMPANEL_GERAETWAHL);
     InsertListItem(comPanelHandle, COMPANEL_GERAETWAHL, -1, "Voreinstellung", 0);
     int gewaehlt = 0;

@@ -174,7 +174,8 @@ std::string PortZeile(int port, const PortBelegung& b) {
             break;
     }
     // Windows' own number may work without the system listing it (a port of Wine, say).
-    if (!b.vorhanden && b.herkunft == PortHerkunft::Voreinstellung) return com + " = " + b.pfad + " (nicht in der Geräteliste)";
+    if (!b.vorhanden && b.herkunft == PortHerkunft::Voreinstellung)
+        return com + " = " + b.pfad + " (nicht in der Geräteliste)";
     if (!b.vorhanden) return com + " = " + b.pfad + " (nicht angeschlossen)";
     return com + " = " + SchnittstelleBeschreiben(b.schnittstelle);
 }

@@ -130,7 +130,8 @@ TEST_F(Geraetezeile, AssignedAdapterThatIsAbsentStaysOfferedAsTheChoice) {
     ComPanelOeffnen();
     EXPECT_EQ(Zeile(), "COM 1 = /dev/serial/by-id/usb-weg (nicht angeschlossen)");
     EXPECT_EQ(Items(comPanelHandle, COMPANEL_GERAETWAHL),
-              (std::vector<std::string>{"Voreinstellung", Ftdi(), Uart(), "/dev/serial/by-id/usb-weg (nicht angeschlossen)"}));
+              (std::vector<std::string>{"Voreinstellung", Ftdi(), Uart(),
+                                        "/dev/serial/by-id/usb-weg (nicht angeschlossen)"}));
     EXPECT_EQ(Int(comPanelHandle, COMPANEL_GERAETWAHL), -1);
 }
 
