@@ -163,6 +163,9 @@ void Com_GeraetAnzeigen(int port) {
                        gewaehlt);
     }
     SetCtrlVal(comPanelHandle, COMPANEL_GERAETWAHL, gewaehlt);
+    // KRV4_COMn outranks any choice made here.
+    SetCtrlAttribute(comPanelHandle, COMPANEL_GERAETWAHL, ATTR_DIMMED,
+                     belegung.herkunft == PortHerkunft::Umgebung ? 1 : 0);
 }
 
 int GeraetWahl_Callback(int, int, int event, void*, int, int) {

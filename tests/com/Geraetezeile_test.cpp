@@ -124,6 +124,16 @@ TEST_F(Geraetezeile, PickedDeviceIsKeptInAFileOfItsOwnAndTheSettingsFileStaysAsI
     EXPECT_EQ(Lesen(verzeichnis / "krv4Steuerung.ini"), "[KRV4]\r\nadresse = 49\r\nlport = 2\r\nport = 2\r\n\r\n");
 }
 
+TEST_F(Geraetezeile, EnvironmentVariableOutranksThePickList) {
+    setenv("KRV4_COM2", "/tmp/krv4-linie", 1);
+    Operate(comPanelHandle, COMPANEL_PORT, 2);
+    unsetenv("KRV4_COM2");
+    EXPECT_EQ(Zeile(), "COM 2 = /tmp/krv4-linie (KRV4_COM2)");
+    EXPECT_EQ(Attribute(comPanelHandle, COMPANEL_GERAETWAHL, ATTR_DIMMED), 1);
+    Operate(comPanelHandle, COMPANEL_PORT, 1);
+    EXPECT_EQ(Attribute(comPanelHandle, COMPANEL_GERAETWAHL, ATTR_DIMMED), 0);
+}
+
 TEST_F(Geraetezeile, AssignedAdapterThatIsAbsentStaysOfferedAsTheChoice) {
     std::ofstream(verzeichnis / "krv4Schnittstellen.ini") << "[Schnittstellen]\r\ncom1 = /dev/serial/by-id/usb-weg\r\n";
     Press(comPanelHandle, COMPANEL_ZURUECK);
