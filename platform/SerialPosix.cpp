@@ -221,7 +221,10 @@ int PosixSerialPort::open(const char* deviceName, long baud, int parity, int dat
     if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0 || ioctl(fd, TCSETS, &t) != 0) {
         return aufgeben();
     }
-    tcflush(fd, TCIOFLUSH);
+    // Input only: a fresh port has sent nothing, and on a pseudo-terminal an
+    // output flush throws away what an earlier user of the line wrote last
+    // while the other side has not read it yet.
+    tcflush(fd, TCIFLUSH);
     fd_ = fd;
     exclusive_ = true;
     device_ = geraet;
