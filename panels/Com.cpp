@@ -1,17 +1,27 @@
 #include "panels/Com.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/Krv4Steuerung.h"
 #include "device/qvlkrv4.h"
 #include "errors/QVL_errorV3.h"
 #include "panels/Direkttest.h"
+#include "platform/Portliste.h"
+#include "platform/SerialPort.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
 
 int gComPort = -1;
 int gLetzterComPort = -1;
+
+namespace {
+// The COM number tried last: while its hint shows, the device line speaks of it.
+int gVersuchterPort = -1;
+}  // namespace
 
 int Com_OpenComPort() {
     int gewaehlt = -1;
@@ -19,7 +29,10 @@ int Com_OpenComPort() {
     if (gewaehlt == gComPort) return 0;
     Com_CloseComPort();
     if (gewaehlt == -1) return 0;
+    gVersuchterPort = gewaehlt;
     int status = QVLKRV4_Open(gewaehlt, 9600);
+    // What the operator can do about it goes under the ring; the code stays the driver's.
+    SetCtrlVal(comPanelHandle, COMPANEL_HINWEIS, status < 0 ? ComHinweis(gewaehlt).c_str() : "");
     if (status < 0) {
         gComPort = -1;
         return status;
@@ -55,6 +68,16 @@ void Com_ComFehlerSetzen(int status) {
         SetCtrlVal(*a.panel, a.text, status != 0 ? QVL_Fehlermeldung(status) : "");
         SetCtrlVal(*a.panel, a.nummer, status == INT_MIN ? INT_MAX : -status);
     }
+    // A port whose line has gone (adapter pulled) is of no more use: closed
+    // here, so that one click or selection opens it again once it is back.
+    // The error shown stays the first one the operation met.
+    if (status != 0 && gComPort != -1 && ComLeitungVerloren(gComPort)) {
+        std::string hinweis = ComHinweis(gComPort) + ", Port geschlossen";
+        Com_CloseComPort();
+        SetCtrlVal(comPanelHandle, COMPANEL_PORT, -1);
+        Com_PortbilderSetzen();
+        SetCtrlVal(comPanelHandle, COMPANEL_HINWEIS, hinweis.c_str());
+    }
 }
 
 void PanelWechseln(int von, int nach) {
@@ -72,7 +95,10 @@ void PanelWechseln(int von, int nach) {
     if (zoom == VAL_MAXIMIZE) SetPanelAttribute(nach, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
 }
 
-void ComPanelZeigen() { PanelWechseln(panelHandle, comPanelHandle); }
+void ComPanelZeigen() {
+    Com_GeraetAnzeigen(-1);
+    PanelWechseln(panelHandle, comPanelHandle);
+}
 
 void Com_PortbilderSetzen() {
     SetCtrlVal(panelHandle, PANEL_PICTURERING, gComPort);
@@ -84,6 +110,93 @@ char Com_Adresse() {
     int adresse = '1';
     GetCtrlVal(comPanelHandle, COMPANEL_ADRESSE, adresse);
     return static_cast<char>(adresse);
+}
+
+namespace {
+
+// The ports GERAETWAHL offers, item n + 1 being gAngeboten[n].
+std::vector<Schnittstelle> gAngeboten;
+
+// The COM number the device line speaks of.
+int gGeraetPort = 1;
+
+bool IstPort(int port) { return port >= 1 && port <= 6; }
+
+const char* Umgebung(int port) {
+    std::string variable = "KRV4_COM" + std::to_string(port);
+    return std::getenv(variable.c_str());
+}
+
+}  // namespace
+
+void Com_GeraetAnzeigen(int port) {
+    if (!IstPort(port)) {
+        GetCtrlVal(comPanelHandle, COMPANEL_PORT, port);
+    }
+    std::string hinweis;
+    GetCtrlVal(comPanelHandle, COMPANEL_HINWEIS, hinweis);
+    if (!IstPort(port) && !hinweis.empty()) {
+        port = gVersuchterPort;
+    }
+    if (!IstPort(port)) {
+        port = IstPort(gLetzterComPort) ? gLetzterComPort : 1;
+    }
+    gGeraetPort = port;
+    gAngeboten = SchnittstellenAuflisten();
+    PortZuordnung z;
+    ZuordnungLesen(&z);
+    const PortBelegung belegung = PortBelegen(port, gAngeboten, z, Umgebung(port));
+    SetCtrlVal(comPanelHandle, COMPANEL_GERAET, PortZeile(port, belegung).c_str());
+    ClearListCtrl(comPanelHandle, COMPANEL_GERAETWAHL);
+    InsertListItem(comPanelHandle, COMPANEL_GERAETWAHL, -1, "Voreinstellung", 0);
+    int gewaehlt = 0;
+    for (std::size_t i = 0; i < gAngeboten.size(); ++i) {
+        const int wert = static_cast<int>(i) + 1;
+        InsertListItem(comPanelHandle, COMPANEL_GERAETWAHL, -1, SchnittstelleBeschreiben(gAngeboten[i]).c_str(), wert);
+        const std::string& wahl = z.pfad[port - 1];
+        if (!wahl.empty() && (wahl == gAngeboten[i].pfad || wahl == gAngeboten[i].geraet)) gewaehlt = wert;
+    }
+    // A chosen adapter that is not plugged in stays the choice until another is picked.
+    if (!z.pfad[port - 1].empty() && gewaehlt == 0) {
+        gewaehlt = -1;
+        InsertListItem(comPanelHandle, COMPANEL_GERAETWAHL, -1, (z.pfad[port - 1] + " (nicht angeschlossen)").c_str(),
+                       gewaehlt);
+    }
+    SetCtrlVal(comPanelHandle, COMPANEL_GERAETWAHL, gewaehlt);
+    // KRV4_COMn outranks any choice made here.
+    SetCtrlAttribute(comPanelHandle, COMPANEL_GERAETWAHL, ATTR_DIMMED,
+                     belegung.herkunft == PortHerkunft::Umgebung ? 1 : 0);
+}
+
+int GeraetWahl_Callback(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    const int port = gGeraetPort;
+    int wahl = 0;
+    GetCtrlVal(comPanelHandle, COMPANEL_GERAETWAHL, wahl);
+    if (wahl < 0 || wahl > static_cast<int>(gAngeboten.size())) return 0;
+    PortZuordnung z;
+    ZuordnungLesen(&z);
+    const std::string pfad = wahl == 0 ? std::string() : gAngeboten[wahl - 1].pfad;
+    // One device, one number.
+    for (std::string& p : z.pfad)
+        if (!pfad.empty() && (p == pfad || p == gAngeboten[wahl - 1].geraet)) p.clear();
+    z.pfad[port - 1] = pfad;
+    if (ZuordnungSchreiben(z) != 0) {
+        SetCtrlVal(comPanelHandle, COMPANEL_HINWEIS,
+                   ("Die Zuordnung ließ sich nicht in " + Zuordnungsdatei() + " speichern").c_str());
+    } else {
+        SetCtrlVal(comPanelHandle, COMPANEL_HINWEIS, "");
+    }
+    // The open port moves to the device now meant by its number.
+    if (port == gComPort) {
+        Com_CloseComPort();
+        int status = Com_OpenComPort();
+        if (status < 0) SetCtrlVal(comPanelHandle, COMPANEL_PORT, -1);
+        Com_ComFehlerSetzen(status);
+        Com_PortbilderSetzen();
+    }
+    Com_GeraetAnzeigen(port);
+    return 0;
 }
 
 namespace {
@@ -128,10 +241,14 @@ void ZurueckZumHauptpanel() {
 
 int PortSelect_Callback(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
+    int gewaehlt = -1;
+    GetCtrlVal(comPanelHandle, COMPANEL_PORT, gewaehlt);
     int status = Com_OpenComPort();
     if (status < 0) SetCtrlVal(comPanelHandle, COMPANEL_PORT, -1);
     Com_ComFehlerSetzen(status);
     Com_PortbilderSetzen();
+    // A port that did not open stays the one the line speaks of.
+    Com_GeraetAnzeigen(IstPort(gewaehlt) ? gewaehlt : gGeraetPort);
     return 0;
 }
 
@@ -145,6 +262,7 @@ int ComPicture_Callback(int, int, int event, void*, int, int) {
     }
     SetCtrlVal(comPanelHandle, COMPANEL_PORT, gComPort);
     Com_PortbilderSetzen();
+    Com_GeraetAnzeigen(IstPort(gComPort) ? gComPort : gLetzterComPort);
     return 0;
 }
 

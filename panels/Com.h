@@ -21,6 +21,10 @@ void Com_ComFehlerSetzen(int status);
 void Com_PortbilderSetzen();
 // The device address chosen in the COM panel's ADRESSE ring ('1'..'9' or '&').
 char Com_Adresse();
+// Shows beside PORT which device a COM number stands for (-1: the one chosen
+// in PORT, else the one a click on the port picture opens, else COM 1), and
+// offers the ports present in GERAETWAHL for it.
+void Com_GeraetAnzeigen(int port);
 
 // One panel takes the place of another on screen: a normal window passes its
 // position and size on, a maximised one its zoom, a minimised one nothing.
@@ -36,6 +40,8 @@ int StartStopp_Callback(int panel, int control, int event, void* callbackData, i
 int Statusabfrage_Callback(int panel, int control, int event, void* callbackData, int eventData1,
                            int eventData2);
 int Statustimer_Callback(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
+// Assigns the device picked in GERAETWAHL to the COM number of the device line.
+int GeraetWahl_Callback(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int ComZurueck_Callback(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 // Close box of the COM panel: the same as "Zurück zum Hauptfenster".
 int ComPanel_Callback(int panel, int event, void* callbackData, int eventData1, int eventData2);

@@ -11,6 +11,9 @@ namespace {
 constexpr int kPorts = 6;
 std::array<std::shared_ptr<SerialPort>, kPorts> gSerialPorts;
 void (*gWartenMelden)() = nullptr;
+// Ports whose line may still carry an answer nobody waits for: just opened,
+// or a read timed out.
+std::array<bool, kPorts> gUnruhig{};
 
 }  // namespace
 
@@ -33,6 +36,7 @@ void SerialPortSetzen(int port, std::shared_ptr<SerialPort> implementation) {
         slot->close();
     }
     slot = std::move(implementation);
+    gUnruhig[port - 1] = false;
 }
 
 SerialPort* SerialPortHolen(int port) {
@@ -52,7 +56,9 @@ int OpenComConfig(int port, const char* deviceName, long baud, int parity, int d
     if (!p || !deviceName) {
         return -1;
     }
-    return p->open(deviceName, baud, parity, dataBits, stopBits, inputQueueSize, outputQueueSize);
+    int r = p->open(deviceName, baud, parity, dataBits, stopBits, inputQueueSize, outputQueueSize);
+    gUnruhig[port - 1] = r >= 0;
+    return r;
 }
 
 int CloseCom(int port) {
@@ -67,7 +73,16 @@ int SetComTime(int port, double seconds) {
 
 int FlushInQ(int port) {
     SerialPort* p = SerialPortHolen(port);
-    return p ? p->flushIn() : -1;
+    if (!p) {
+        return -1;
+    }
+    if (!gUnruhig[port - 1]) {
+        return p->flushIn();
+    }
+    // The cost of waiting for quiet falls on failures and on opening only.
+    int r = p->drainInput(kRuhezeit, kRuheGrenze);
+    gUnruhig[port - 1] = r < 0;
+    return r;
 }
 
 int FlushOutQ(int port) {
@@ -96,8 +111,27 @@ int WaitOutQEmpty(int port) {
 int ComRdByte(int port) {
     SerialPort* p = SerialPortHolen(port);
     SerialPortWartet();
-    return p ? p->readByte() : COM_READ_FAILED;
+    if (!p) {
+        return COM_READ_FAILED;
+    }
+    int b = p->readByte();
+    if (b == COM_READ_TIMEOUT) {
+        gUnruhig[port - 1] = true;
+    }
+    return b;
 }
+
+std::string ComHinweis(int port) {
+    SerialPort* p = SerialPortHolen(port);
+    return p ? p->hint() : std::string();
+}
+
+bool ComLeitungVerloren(int port) {
+    SerialPort* p = SerialPortHolen(port);
+    return p && p->lineLost();
+}
+
+int SerialPort::drainInput(double, double) { return flushIn(); }
 
 int WaitOutQueueDrained(SerialPort& port, double secondsPerByte) {
     using Clock = std::chrono::steady_clock;

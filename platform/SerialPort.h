@@ -37,6 +37,16 @@ public:
     virtual int waitOutQueueEmpty() = 0;
     // The next received byte (0 to 255), COM_READ_TIMEOUT or COM_READ_FAILED.
     virtual int readByte() = 0;
+
+    // Discards input until nothing has arrived for quietSeconds, so that a
+    // late answer cannot pass for the next command's; negative when the line
+    // did not fall quiet within limitSeconds or the port failed.
+    virtual int drainInput(double quietSeconds, double limitSeconds);
+    // What the operator can do about the last failed open, or about a line
+    // that has gone: "" when there is nothing to say.
+    virtual std::string hint() const { return {}; }
+    // Whether the device behind the open port has gone (adapter pulled).
+    virtual bool lineLost() const { return false; }
 };
 
 // "comN" names port N: its number, and in umgebung the path the environment
@@ -51,7 +61,8 @@ int WaitOutQueueDrained(SerialPort& port, double secondsPerByte);
 
 #ifdef _WIN32
 // Win32 comm port. Device "comN" is the name in the environment variable
-// KRV4_COMN when set, else \\.\COMN; a fixed name overrides both.
+// KRV4_COMN when set, else the device the operator assigned to N, else
+// \\.\COMN; a fixed name overrides them.
 class Win32SerialPort : public SerialPort {
 public:
     Win32SerialPort() = default;
@@ -70,15 +81,22 @@ public:
     int outQueueLength() override;
     int waitOutQueueEmpty() override;
     int readByte() override;
+    int drainInput(double quietSeconds, double limitSeconds) override;
+    std::string hint() const override { return hint_; }
+    bool lineLost() const override { return lost_; }
 
     // The name "comN" resolves to (for messages and tests).
     static std::string DevicePath(const char* deviceName);
 
 private:
     int applyTimeouts();
+    void checkLost();
 
     std::string fixedPath_;
     void* handle_ = nullptr;  // the system's HANDLE, nullptr when closed
+    bool lost_ = false;
+    std::string path_;  // the device opened, for hints
+    std::string hint_;
     double timeout_ = 1.0;
     double secondsPerByte_ = 10.0 / 9600.0;
 };
@@ -86,7 +104,9 @@ using SystemSerialPort = Win32SerialPort;
 
 #else
 // Termios port. Device "comN" is the path in the environment variable
-// KRV4_COMN when set, else /dev/ttyS(N-1); a fixed path overrides both.
+// KRV4_COMN when set, else the device the port list assigns to N (see
+// Portliste.h); a fixed path overrides both. The line is claimed with an
+// advisory lock and TIOCEXCL, and asked for the driver's low-latency mode.
 class PosixSerialPort : public SerialPort {
 public:
     PosixSerialPort() = default;
@@ -105,13 +125,28 @@ public:
     int outQueueLength() override;
     int waitOutQueueEmpty() override;
     int readByte() override;
+    int drainInput(double quietSeconds, double limitSeconds) override;
+    std::string hint() const override { return hint_; }
+    bool lineLost() const override { return lost_; }
 
     // The path "comN" resolves to (for messages and tests).
     static std::string DevicePath(const char* deviceName);
 
+protected:
+    // The driver's serial settings (TIOCGSERIAL, TIOCSSERIAL) go through
+    // here, so that a test can see the request and refuse it.
+    virtual int serialIoctl(int fd, unsigned long request, void* argument);
+
 private:
+    // Notes a failure of the line itself (EIO, ENXIO, ENODEV, hang-up).
+    void checkLost(int error);
+
     std::string fixedPath_;
     int fd_ = -1;
+    bool exclusive_ = false;  // TIOCEXCL is this port's own claim
+    bool lost_ = false;
+    std::string device_;      // the device opened, for hints
+    std::string hint_;
     double timeout_ = 1.0;
     double secondsPerByte_ = 10.0 / 9600.0;
 };
@@ -143,3 +178,13 @@ int GetOutQLen(int port);
 // Bounded wait until everything written has left the port (see SerialPort).
 int WaitOutQEmpty(int port);
 int ComRdByte(int port);
+
+// After a time-out and after opening, the next FlushInQ waits this long for
+// the line to fall quiet (a few characters at 9600 baud), at most kRuheGrenze.
+constexpr double kRuhezeit = 0.02;
+constexpr double kRuheGrenze = 1.0;
+
+// The hint of the port behind the number (SerialPort::hint).
+std::string ComHinweis(int port);
+// Whether the line of the open port has gone (SerialPort::lineLost).
+bool ComLeitungVerloren(int port);

@@ -1,8 +1,16 @@
 #include <fcntl.h>
+#include <grp.h>
+#include <limits.h>
 #include <poll.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 #include <cerrno>
 #include <cstddef>
@@ -13,7 +21,9 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/Portliste.h"
 #include "platform/SerialPort.h"
+#include "platform/Zeichensatz.h"
 
 // The kernel's termios is the start of the C library's one.
 static_assert(offsetof(termios, c_iflag) == 0 && offsetof(termios, c_oflag) == 4 &&
@@ -67,6 +77,38 @@ int PollUntil(int fd, short events, Clock::time_point deadline, short* revents) 
     }
 }
 
+bool LeitungWeg(int fehler) { return fehler == EIO || fehler == ENXIO || fehler == ENODEV; }
+
+// The device as the operator knows it: /dev/ttyUSB0 rather than its by-id link.
+std::string Geraet(const std::string& pfad) {
+    char echt[PATH_MAX];
+    std::string g = realpath(pfad.c_str(), echt) ? std::string(echt) : pfad;
+    std::string cp;
+    return Utf8NachCp1252(g, &cp) ? cp : g;
+}
+
+bool InGruppe(gid_t gruppe) {
+    if (getegid() == gruppe) return true;
+    gid_t gruppen[256];
+    int n = getgroups(256, gruppen);
+    for (int i = 0; i < n; ++i)
+        if (gruppen[i] == gruppe) return true;
+    return false;
+}
+
+// Why a device that exists may not be opened, and what the operator can do.
+std::string ZugriffHinweis(const std::string& pfad, const std::string& geraet) {
+    std::string text = "Kein Zugriff auf " + geraet;
+    struct stat st {};
+    if (stat(pfad.c_str(), &st) == 0 && !InGruppe(st.st_gid)) {
+        const group* g = getgrgid(st.st_gid);
+        text += ": Benutzer gehört nicht zur Gruppe " + (g ? std::string(g->gr_name) : std::to_string(st.st_gid));
+    }
+    return text;
+}
+
+std::string BelegtHinweis(const std::string& geraet) { return geraet + " wird von einem anderen Programm benutzt"; }
+
 }  // namespace
 
 PosixSerialPort::PosixSerialPort(std::string path) : fixedPath_(std::move(path)) {}
@@ -80,7 +122,18 @@ std::string PosixSerialPort::DevicePath(const char* deviceName) {
     int n = ComPortNummer(deviceName, &umgebung);
     if (n < 0) return deviceName ? deviceName : "";
     if (!umgebung.empty()) return umgebung;
-    return "/dev/ttyS" + std::to_string(n - 1);
+    return PortBelegungHolen(n).pfad;
+}
+
+int PosixSerialPort::serialIoctl(int fd, unsigned long request, void* argument) {
+    return ioctl(fd, request, argument);
+}
+
+void PosixSerialPort::checkLost(int error) {
+    if (fd_ >= 0 && !lost_ && LeitungWeg(error)) {
+        lost_ = true;
+        hint_ = "Verbindung zu " + device_ + " unterbrochen";
+    }
 }
 
 int PosixSerialPort::open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int,
@@ -93,21 +146,60 @@ int PosixSerialPort::open(const char* deviceName, long baud, int parity, int dat
         return -1;
     }
     std::string path = fixedPath_.empty() ? DevicePath(deviceName) : fixedPath_;
+    lost_ = false;
+    hint_.clear();
     if (path.empty()) {
+        std::string umgebung;
+        int n = ComPortNummer(deviceName, &umgebung);
+        hint_ = n > 0 ? PortZeile(n, PortBelegung{}) : std::string();
         return -1;
     }
     // Non-blocking for good: no write or read may hang the program; reads
     // wait with poll() for at most the time-out.
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        int fehler = errno;
+        std::string geraet = Geraet(path);
+        if (fehler == EACCES || fehler == EPERM) {
+            hint_ = ZugriffHinweis(path, geraet);
+        } else if (fehler == EBUSY) {
+            hint_ = BelegtHinweis(geraet);
+        } else if (fehler == ENOENT || LeitungWeg(fehler)) {
+            hint_ = geraet + " ist nicht angeschlossen";
+        }
         return -1;
     }
-    termios t{};
-    if (tcgetattr(fd, &t) != 0) {
+    std::string geraet = Geraet(path);
+    // Serial tools agree on an advisory lock; TIOCEXCL alone binds no
+    // super-user. A claim found on the line is someone else's: left alone.
+    int exklusiv = 0;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0
+#ifdef TIOCGEXCL
+        || (ioctl(fd, TIOCGEXCL, &exklusiv) == 0 && exklusiv)
+#endif
+    ) {
+        ::close(fd);
+        hint_ = BelegtHinweis(geraet);
+        return -1;
+    }
+    auto aufgeben = [fd]() {
+        ioctl(fd, TIOCNXCL);
         ::close(fd);
         return -1;
+    };
+    termios t{};
+    if (tcgetattr(fd, &t) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        return aufgeben();
     }
-    ioctl(fd, TIOCEXCL);
+#ifdef __linux__
+    // Without it a USB adapter holds each answer for its latency timer
+    // (16 ms); a port that refuses (a pseudo-terminal) is used as it is.
+    serial_struct seriell{};
+    if (serialIoctl(fd, TIOCGSERIAL, &seriell) == 0 && !(seriell.flags & ASYNC_LOW_LATENCY)) {
+        seriell.flags |= ASYNC_LOW_LATENCY;
+        serialIoctl(fd, TIOCSSERIAL, &seriell);
+    }
+#endif
     cfmakeraw(&t);
     t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNPAR | PARMRK);
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
@@ -128,11 +220,15 @@ int PosixSerialPort::open(const char* deviceName, long baud, int parity, int dat
     // C library reads back and refuses such a line once nothing else changes;
     // the ioctl underneath it reports what the kernel did.
     if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0 || ioctl(fd, TCSETS, &t) != 0) {
-        ::close(fd);
-        return -1;
+        return aufgeben();
     }
-    tcflush(fd, TCIOFLUSH);
+    // Input only: a fresh port has sent nothing, and on a pseudo-terminal an
+    // output flush throws away what an earlier user of the line wrote last
+    // while the other side has not read it yet.
+    tcflush(fd, TCIFLUSH);
     fd_ = fd;
+    exclusive_ = true;
+    device_ = geraet;
     int bits = 1 + dataBits + (parity != COM_PARITY_NONE ? 1 : 0) + stopBits;
     secondsPerByte_ = static_cast<double>(bits) / static_cast<double>(baud);
     return 0;
@@ -143,11 +239,16 @@ int PosixSerialPort::close() {
         return -1;
     }
     // The exclusive claim would outlive this descriptor while another one
-    // (a simulator holding its own line) keeps the terminal open.
-    ioctl(fd_, TIOCNXCL);
+    // (a simulator holding its own line) keeps the terminal open; only this
+    // port's own claim is lifted.
+    if (exclusive_) {
+        ioctl(fd_, TIOCNXCL);
+    }
+    exclusive_ = false;
     int r = ::close(fd_);
     fd_ = -1;
-    return r == 0 ? 0 : -1;
+    // A line that went away closes without complaint: nothing is left to fail.
+    return r == 0 || lost_ ? 0 : -1;
 }
 
 int PosixSerialPort::setTimeout(double seconds) {
@@ -159,7 +260,48 @@ int PosixSerialPort::setTimeout(double seconds) {
 }
 
 int PosixSerialPort::flushIn() {
-    return fd_ >= 0 && tcflush(fd_, TCIFLUSH) == 0 ? 0 : -1;
+    if (fd_ < 0) {
+        return -1;
+    }
+    if (tcflush(fd_, TCIFLUSH) != 0) {
+        checkLost(errno);
+        return -1;
+    }
+    return 0;
+}
+
+int PosixSerialPort::drainInput(double quietSeconds, double limitSeconds) {
+    if (flushIn() != 0) {
+        return -1;
+    }
+    const auto ruhe = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(quietSeconds));
+    const auto grenze =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limitSeconds));
+    for (;;) {
+        const auto start = Clock::now();
+        if (start >= grenze) {
+            return -1;
+        }
+        short revents = 0;
+        int r = PollUntil(fd_, POLLIN, std::min(start + ruhe, grenze), &revents);
+        if (r == 0) {
+            return Clock::now() >= start + ruhe ? 0 : -1;
+        }
+        if (r < 0) {
+            return -1;
+        }
+        if (!(revents & POLLIN)) {
+            checkLost(EIO);  // hang-up or error without data
+            return -1;
+        }
+        // Something came: throw it away and start the quiet time again.
+        unsigned char puffer[256];
+        ssize_t n = ::read(fd_, puffer, sizeof puffer);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+            checkLost(n == 0 ? EIO : errno);
+            return -1;
+        }
+    }
 }
 
 int PosixSerialPort::flushOut() {
@@ -172,7 +314,11 @@ int PosixSerialPort::flushOut() {
     if (outQueueLength() == 0) {
         return 0;
     }
-    return tcflush(fd_, TCOFLUSH) == 0 ? 0 : -1;
+    if (tcflush(fd_, TCOFLUSH) != 0) {
+        checkLost(errno);
+        return -1;
+    }
+    return 0;
 }
 
 int PosixSerialPort::write(const char* buffer, int count) {
@@ -187,13 +333,21 @@ int PosixSerialPort::write(const char* buffer, int count) {
         if (errno == EINTR) {
             continue;
         }
-        return errno == EAGAIN ? 0 : -1;
+        if (errno == EAGAIN) {
+            return 0;
+        }
+        checkLost(errno);
+        return -1;
     }
 }
 
 int PosixSerialPort::outQueueLength() {
     int queued = 0;
-    if (fd_ < 0 || ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+    if (fd_ < 0) {
+        return -1;
+    }
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0) {
+        checkLost(errno);
         return -1;
     }
     return queued;
@@ -202,7 +356,7 @@ int PosixSerialPort::outQueueLength() {
 int PosixSerialPort::waitOutQueueEmpty() { return WaitOutQueueDrained(*this, secondsPerByte_); }
 
 int PosixSerialPort::readByte() {
-    if (fd_ < 0) {
+    if (fd_ < 0 || lost_) {
         return COM_READ_FAILED;
     }
     const auto start = Clock::now();
@@ -232,8 +386,11 @@ int PosixSerialPort::readByte() {
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
                 continue;
             }
+            // End of file on a terminal is its hang-up.
+            checkLost(n == 0 ? EIO : errno);
             return COM_READ_FAILED;
         }
-        return COM_READ_FAILED;  // hang-up or error without data
+        checkLost(EIO);  // hang-up or error without data
+        return COM_READ_FAILED;
     }
 }

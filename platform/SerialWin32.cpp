@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/Portliste.h"
 #include "platform/SerialPort.h"
 #include "platform/Zeichensatz.h"
 
@@ -14,8 +15,31 @@
 
 namespace {
 
-
 HANDLE H(void* handle) { return static_cast<HANDLE>(handle); }
+
+// "\\.\COM7" as the operator knows it: "COM 7".
+std::string Anzeigename(const std::string& pfad) {
+    std::string name = pfad.compare(0, 4, "\\\\.\\") == 0 ? pfad.substr(4) : pfad;
+    if (name.size() > 3 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "com") == 0) &&
+        name.find_first_not_of("0123456789", 3) == std::string::npos)
+        return "COM " + name.substr(3);
+    return name;
+}
+
+// What a USB adapter's driver reports once the adapter has been pulled.
+bool LeitungWeg(DWORD fehler) {
+    switch (fehler) {
+        case ERROR_ACCESS_DENIED:
+        case ERROR_BAD_COMMAND:
+        case ERROR_GEN_FAILURE:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_OPERATION_ABORTED:
+        case 1617:  // ERROR_DEVICE_REMOVED
+            return true;
+        default:
+            return false;
+    }
+}
 
 }  // namespace
 
@@ -30,8 +54,16 @@ std::string Win32SerialPort::DevicePath(const char* deviceName) {
     int n = ComPortNummer(deviceName, &umgebung);
     if (n < 0) return deviceName ? deviceName : "";
     if (!umgebung.empty()) return umgebung;
-    // The device namespace reaches COM10 and above as well.
-    return "\\\\.\\COM" + std::to_string(n);
+    // The operator's choice, else \\.\COMn: the device namespace reaches
+    // COM10 and above as well.
+    return PortBelegungHolen(n).pfad;
+}
+
+void Win32SerialPort::checkLost() {
+    if (handle_ && !lost_ && LeitungWeg(GetLastError())) {
+        lost_ = true;
+        hint_ = "Verbindung zu " + Anzeigename(path_) + " unterbrochen";
+    }
 }
 
 int Win32SerialPort::open(const char* deviceName, long baud, int parity, int dataBits, int stopBits, int inQueue,
@@ -42,15 +74,25 @@ int Win32SerialPort::open(const char* deviceName, long baud, int parity, int dat
         return -1;
     }
     std::string path = fixedPath_.empty() ? DevicePath(deviceName) : fixedPath_;
+    lost_ = false;
+    hint_.clear();
     if (path.empty()) {
         return -1;
     }
     std::u16string name16 = Cp1252NachUtf16(path);
     std::wstring name(name16.begin(), name16.end());
+    // No sharing: a port another program holds is refused as access denied.
     HANDLE h = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
+        DWORD fehler = GetLastError();
+        if (fehler == ERROR_ACCESS_DENIED || fehler == ERROR_SHARING_VIOLATION) {
+            hint_ = Anzeigename(path) + " wird von einem anderen Programm benutzt";
+        } else if (fehler == ERROR_FILE_NOT_FOUND || fehler == ERROR_PATH_NOT_FOUND) {
+            hint_ = Anzeigename(path) + " ist nicht angeschlossen";
+        }
         return -1;
     }
+    path_ = path;
     if (inQueue > 0 && outQueue > 0) {
         SetupComm(h, static_cast<DWORD>(inQueue), static_cast<DWORD>(outQueue));  // a wish only
     }
@@ -113,7 +155,7 @@ int Win32SerialPort::close() {
     }
     BOOL ok = CloseHandle(H(handle_));
     handle_ = nullptr;
-    return ok ? 0 : -1;
+    return ok || lost_ ? 0 : -1;
 }
 
 int Win32SerialPort::setTimeout(double seconds) {
@@ -125,7 +167,48 @@ int Win32SerialPort::setTimeout(double seconds) {
 }
 
 int Win32SerialPort::flushIn() {
-    return handle_ && PurgeComm(H(handle_), PURGE_RXABORT | PURGE_RXCLEAR) ? 0 : -1;
+    if (!handle_) {
+        return -1;
+    }
+    if (!PurgeComm(H(handle_), PURGE_RXABORT | PURGE_RXCLEAR)) {
+        checkLost();
+        return -1;
+    }
+    return 0;
+}
+
+int Win32SerialPort::drainInput(double quietSeconds, double limitSeconds) {
+    if (flushIn() != 0) {
+        return -1;
+    }
+    // Reads that return after the quiet time with whatever came in it.
+    COMMTIMEOUTS t{};
+    t.ReadTotalTimeoutConstant = static_cast<DWORD>(std::lround(quietSeconds * 1000.0));
+    t.WriteTotalTimeoutMultiplier = static_cast<DWORD>(std::ceil(2000.0 * secondsPerByte_));
+    t.WriteTotalTimeoutConstant = 1000;
+    if (t.ReadTotalTimeoutConstant == 0 || !SetCommTimeouts(H(handle_), &t)) {
+        return t.ReadTotalTimeoutConstant == 0 ? 0 : -1;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto grenze =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(limitSeconds));
+    int r = -1;
+    while (Clock::now() < grenze) {
+        unsigned char puffer[256];
+        DWORD n = 0;
+        if (!ReadFile(H(handle_), puffer, sizeof puffer, &n, nullptr)) {
+            checkLost();
+            break;
+        }
+        if (n == 0) {
+            r = 0;
+            break;
+        }
+    }
+    if (applyTimeouts() != 0) {
+        r = -1;
+    }
+    return r;
 }
 
 int Win32SerialPort::flushOut() {
@@ -136,7 +219,11 @@ int Win32SerialPort::flushOut() {
     if (outQueueLength() == 0) {
         return 0;
     }
-    return PurgeComm(H(handle_), PURGE_TXABORT | PURGE_TXCLEAR) ? 0 : -1;
+    if (!PurgeComm(H(handle_), PURGE_TXABORT | PURGE_TXCLEAR)) {
+        checkLost();
+        return -1;
+    }
+    return 0;
 }
 
 int Win32SerialPort::write(const char* buffer, int count) {
@@ -145,6 +232,7 @@ int Win32SerialPort::write(const char* buffer, int count) {
     }
     DWORD n = 0;
     if (!WriteFile(H(handle_), buffer, static_cast<DWORD>(count), &n, nullptr)) {
+        checkLost();
         // A line error stops the port until it is cleared; the bytes taken count.
         DWORD fehler = 0;
         ClearCommError(H(handle_), &fehler, nullptr);
@@ -156,7 +244,11 @@ int Win32SerialPort::write(const char* buffer, int count) {
 int Win32SerialPort::outQueueLength() {
     DWORD fehler = 0;
     COMSTAT stand{};
-    if (!handle_ || !ClearCommError(H(handle_), &fehler, &stand)) {
+    if (!handle_) {
+        return -1;
+    }
+    if (!ClearCommError(H(handle_), &fehler, &stand)) {
+        checkLost();
         return -1;
     }
     return static_cast<int>(stand.cbOutQue);
@@ -165,12 +257,13 @@ int Win32SerialPort::outQueueLength() {
 int Win32SerialPort::waitOutQueueEmpty() { return WaitOutQueueDrained(*this, secondsPerByte_); }
 
 int Win32SerialPort::readByte() {
-    if (!handle_) {
+    if (!handle_ || lost_) {
         return COM_READ_FAILED;
     }
     unsigned char b = 0;
     DWORD n = 0;
     if (!ReadFile(H(handle_), &b, 1, &n, nullptr)) {
+        checkLost();
         DWORD fehler = 0;
         ClearCommError(H(handle_), &fehler, nullptr);
         return COM_READ_FAILED;

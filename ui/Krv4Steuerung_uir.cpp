@@ -246,6 +246,9 @@ constexpr ListItemDef kPorts[] = {{"nicht geöffnet", -1}, {"COM 1", 1}, {"COM 2
 constexpr ListItemDef kAdressen[] = {{"1", '1'}, {"2", '2'}, {"3", '3'}, {"4", '4'}, {"5", '5'},
                                      {"6", '6'}, {"7", '7'}, {"8", '8'}, {"9", '9'}, {"alle", '&'}};
 
+// Filled with the ports present whenever the panel is shown.
+constexpr ListItemDef kGeraetewahl[] = {{"Voreinstellung", 0}};
+
 const ControlDef kComControls[] = {
     Ring(ID(COMPANEL, PORT), "COM-Port", kPorts, 0, PortSelect_Callback),
     Ring(ID(COMPANEL, ADRESSE), "Adresse", kAdressen, 0),
@@ -278,6 +281,9 @@ const ControlDef kComControls[] = {
     ErrorText(ID(COMPANEL, FEHLERSTRING)),
     ErrorNumber(ID(COMPANEL, FEHLERNUMMER)),
     Command(ID(COMPANEL, ZURUECK), "Zurück zum Hauptfenster", ComZurueck_Callback),
+    Text(ID(COMPANEL, GERAET), ""),
+    Ring(ID(COMPANEL, GERAETWAHL), "Gerät", kGeraetewahl, 0, GeraetWahl_Callback),
+    Text(ID(COMPANEL, HINWEIS), ""),
 };
 
 // ---- progress, info, plan and string-input panels ----

@@ -44,6 +44,9 @@ inline constexpr int COMPANEL_FEHLERLED = 27;
 inline constexpr int COMPANEL_FEHLERSTRING = 28;
 inline constexpr int COMPANEL_FEHLERNUMMER = 29;
 inline constexpr int COMPANEL_ZURUECK = 30;
+inline constexpr int COMPANEL_GERAET = 31;
+inline constexpr int COMPANEL_GERAETWAHL = 32;
+inline constexpr int COMPANEL_HINWEIS = 33;
 
 inline constexpr int FORTSCHPNL_TEXT = 2;
 inline constexpr int FORTSCHPNL_BALKEN = 3;

@@ -16,7 +16,7 @@ TEST(PanelFileTest, SevenPanelsWithTheirTitlesAndControlsNumberedFromTwo) {
         const char* title;
         int controls;
     };
-    const Erwartet panels[] = {{COMPANEL, "COM-Einstellungen", 29}, {FORTSCHPNL, "Fortschritt", 2},
+    const Erwartet panels[] = {{COMPANEL, "COM-Einstellungen", 32}, {FORTSCHPNL, "Fortschritt", 2},
                                {INFOPANEL, "Info", 7},              {KALPANEL, "Kalibrierung", 61},
                                {PANEL, "KRV04 Steuerung -", 66},   {PLANPANEL, "Pneumatikplan", 3},
                                {STRINGPNL, "Stringeingabe", 1}};

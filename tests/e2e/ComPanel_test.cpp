@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "com/ComFixture.h"
+#include "e2e/ComPanelE2e.h"
 #include "e2e/Prozess.h"
 #include "platform/SerialPort.h"
 
@@ -16,49 +16,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-double Sekunden(Clock::time_point seit) { return std::chrono::duration<double>(Clock::now() - seit).count(); }
-
-// The COM panel on the real termios port: COM 1 points at a krv4sim line
-// through KRV4_COM1, as the demo start sets it up.
-class ComPanelE2e : public ComTest {
-protected:
-    void Starten(const std::vector<std::string>& optionen) {
-        sim = std::make_unique<Simulator>(optionen);
-        ASSERT_TRUE(sim->laeuft());
-        setenv("KRV4_COM1", sim->pfad().c_str(), 1);
-        SerialPortSetzen(1, nullptr);
-        ComPanelOeffnen();
-        Operate(comPanelHandle, COMPANEL_PORT, 1);
-        ASSERT_EQ(Com_ComPort(), 1);
-        ASSERT_EQ(Fehleranzeigen(), KeinFehler());
-    }
-    void TearDown() override {
-        Com_CloseComPort();
-        ComTest::TearDown();
-        unsetenv("KRV4_COM1");
-        sim.reset();
-        if (!vorbelegung.empty()) std::remove(vorbelegung.c_str());
-    }
-
-    // One tick of the status timer as the toolkit delivers it every 0.5 s.
-    static void Takt() {
-        std::this_thread::sleep_for(500ms);
-        Tick(comPanelHandle, COMPANEL_STATUSTIMER);
-    }
-    static int Statusbyte() {
-        int byte = 0;
-        const std::pair<int, int> lampen[] = {{COMPANEL_LEDSTATUS0, 0x01}, {COMPANEL_LEDSTATUS1, 0x02},
-                                              {COMPANEL_LEDSTATUS2, 0x04}, {COMPANEL_LEDSTATUS3, 0x08},
-                                              {COMPANEL_LEDSTATUS6, 0x40}};
-        for (auto [lampe, bit] : lampen)
-            if (Int(comPanelHandle, lampe)) byte |= bit;
-        return byte;
-    }
-    static bool Abfrage() { return Attribute(comPanelHandle, COMPANEL_STATUSTIMER, ATTR_ENABLED) != 0; }
-
-    std::unique_ptr<Simulator> sim;
-    std::string vorbelegung;
-};
 
 TEST_F(ComPanelE2e, ScanFindsTwoKrv4sAndAForeignDevice) {
     vorbelegung = TempName("krv4sim_fremd.txt");

@@ -106,7 +106,8 @@ TEST_F(Werkzeug, FailuresPrintTheCodeAndItsGermanText) {
     }
     Ergebnis e = Ausfuehren(kWerkzeug, {"--port", "/nonexistent/krv4-line", "id"});
     EXPECT_EQ(e.status, 1);
-    EXPECT_EQ(e.fehler, U8(u8"Fehler #100003: Fehler beim öffnen der seriellen Schnittstelle\n"));
+    EXPECT_EQ(e.fehler, U8(u8"krv4: /nonexistent/krv4-line ist nicht angeschlossen\n"
+                           u8"Fehler #100003: Fehler beim öffnen der seriellen Schnittstelle\n"));
 }
 
 TEST(WerkzeugAufruf, BadUsageExitsWith2BeforeTouchingTheLine) {

@@ -71,6 +71,11 @@ int SpurPort::waitOutQueueEmpty() {
     return port_->waitOutQueueEmpty();
 }
 
+int SpurPort::drainInput(double quietSeconds, double limitSeconds) {
+    EmpfangAbschliessen();
+    return port_->drainInput(quietSeconds, limitSeconds);
+}
+
 int SpurPort::readByte() {
     int b = port_->readByte();
     if (b < 0) {

@@ -23,6 +23,9 @@ public:
     int outQueueLength() override;
     int waitOutQueueEmpty() override;
     int readByte() override;
+    int drainInput(double quietSeconds, double limitSeconds) override;
+    std::string hint() const override { return port_->hint(); }
+    bool lineLost() const override { return port_->lineLost(); }
 
 private:
     void Zeile(const char* richtung, const std::string& text);

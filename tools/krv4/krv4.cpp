@@ -18,6 +18,7 @@
 #include "device/qvlkrv4.h"
 #include "errors/QVL_errorV3.h"
 #include "platform/Datei.h"
+#include "platform/Portliste.h"
 #include "platform/SerialPort.h"
 
 namespace {
@@ -119,6 +120,15 @@ std::string WertAusgeben(const QVLKRV4_Parameter* p, double real, int ganz, cons
     return std::string(puffer, r.ptr);
 }
 
+// The COM numbers with their devices, as the program's COM panel assigns
+// them, then every port present.
+int PortsZeigen() {
+    for (int n = 1; n <= 6; ++n) std::printf("%s\n", Cp1252NachUtf8(PortZeile(n, PortBelegungHolen(n))).c_str());
+    for (const Schnittstelle& s : SchnittstellenAuflisten())
+        std::printf("vorhanden: %s (%s)\n", s.pfad.c_str(), Cp1252NachUtf8(SchnittstelleBeschreiben(s)).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,7 +143,8 @@ int main(int argc, char** argv) {
     std::string wert;
 
     CLI::App app{"Schickt einen Befehl an ein KRV-4 und zeigt die Antwort."};
-    auto* optCom = app.add_option("--com", com, "Schnittstelle 1 bis 6 (KRV4_COMn oder /dev/ttyS(n-1))")
+    auto* optCom = app.add_option("--com", com, "Schnittstelle 1 bis 6 (KRV4_COMn, sonst wie im Programm zugeordnet; "
+                                                "siehe ports)")
                        ->check(CLI::Range(1, 6))
                        ->capture_default_str();
     auto* optPort = app.add_option("--port", pfad, "Gerätedatei der Schnittstelle");
@@ -158,6 +169,7 @@ int main(int argc, char** argv) {
     cmdSchreiben->add_option("NAME", name)->required();
     cmdSchreiben->add_option("WERT", wert)->required();
     auto* cmdSuchen = app.add_subcommand("scan", "alle Adressen nach Geräten absuchen");
+    auto* cmdPorts = app.add_subcommand("ports", "vorhandene Schnittstellen und ihre COM-Nummern (ohne Schnittstelle)");
     std::string datei;
     int nummer = 0;
     bool json = false;
@@ -205,6 +217,9 @@ int main(int argc, char** argv) {
     if (*cmdShow) {
         return DateiZeigen(datei, json);
     }
+    if (*cmdPorts) {
+        return PortsZeigen();
+    }
     if (*cmdCalibShow) {
         return Kalibrieren(Kalibriervorgang::Zeigen, com, a, datei);
     }
@@ -244,6 +259,9 @@ int main(int argc, char** argv) {
         r = QVLKRV4_Timeout(com, 1.0);
     }
     if (r != 0) {
+        if (std::string hinweis = ComHinweis(com); !hinweis.empty()) {
+            std::fprintf(stderr, "krv4: %s\n", Cp1252NachUtf8(hinweis).c_str());
+        }
         return Fehler(r);
     }
 

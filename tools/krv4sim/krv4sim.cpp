@@ -44,6 +44,11 @@ bool gTakt = false;
 // The line carries 7 data bits: the eighth bit of every character is lost.
 bool gSiebenBit = true;
 long gVerschwindenNach = -1;
+// Drops its line after this many frames, as a pulled adapter does, and puts
+// a new one up at the same link once the pause is over.
+long gFallenNach = -1;
+bool gGefallen = false;
+long gFallenPause = 500;
 long gRahmenGezaehlt = 0;
 std::deque<Zeichen> gEmpfangen;
 std::deque<Zeichen> gSenden;
@@ -88,6 +93,10 @@ void ZeichenEmpfangen(unsigned char b, Zeit jetzt) {
     Protokoll("<-", gRahmen);
     ++gRahmenGezaehlt;
     if (gVerschwindenNach >= 0 && gRahmenGezaehlt > gVerschwindenNach) {
+        return;
+    }
+    if (gFallenNach >= 0 && gRahmenGezaehlt > gFallenNach) {
+        gGefallen = true;
         return;
     }
     Antwort a = RahmenAusfuehren(gRahmen, jetzt);
@@ -172,10 +181,14 @@ int SignaleAbfangen() {
     return signalfd(-1, &s, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
+// 0 on a signal to stop, 1 on a failure, 3 when the line is to be dropped.
 int Laufen(int signale) {
     for (;;) {
         Zeit jetzt = Clock::now();
         Verarbeiten(jetzt);
+        if (gGefallen) {
+            return 3;
+        }
         bool frei = Senden(jetzt);
         // Sleep until the next byte is due, or until something happens.
         Zeit naechste = Zeit::max();
@@ -309,6 +322,48 @@ bool Roh(int fd) {
     return tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
+// The pseudo-terminal of the line, its link and path file.
+struct Leitung {
+    std::string link;
+    std::string pfadDatei;
+    std::string pfad;
+    int selbst = -1;
+
+    bool anlegen() {
+        gMaster = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (gMaster < 0 || grantpt(gMaster) != 0 || unlockpt(gMaster) != 0) {
+            std::perror("krv4sim: Pseudo-Terminal");
+            return false;
+        }
+        pfad = ptsname(gMaster);
+        // Holding the other end open keeps the line up between the program's
+        // sessions; raw at once, so that nothing is echoed before it is opened.
+        selbst = open(pfad.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (selbst < 0 || !Roh(selbst)) {
+            std::perror(pfad.c_str());
+            return false;
+        }
+        if ((!link.empty() && !LinkAnlegen(link, pfad)) || (!pfadDatei.empty() && !PfadDateiSchreiben(pfadDatei, pfad))) {
+            return false;
+        }
+        std::printf("%s\n", pfad.c_str());
+        std::fflush(stdout);
+        return true;
+    }
+
+    void schliessen() {
+        Aufraeumen(pfad);
+        if (selbst >= 0) {
+            close(selbst);
+        }
+        if (gMaster >= 0) {
+            close(gMaster);
+        }
+        selbst = -1;
+        gMaster = -1;
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -352,6 +407,10 @@ int main(int argc, char** argv) {
     app.add_option("--load", datendatei, "Datendatei (.krv): die Geräte halten ihre 16 Programme wie nach "
                                          "\"zu KRV-4 schreiben\" (vor --preload)");
     app.add_option("--vanish-after", gVerschwindenNach, "nach N Befehlen keine Antwort mehr");
+    app.add_option("--drop-after", gFallenNach,
+                   "nach N Befehlen fällt die Leitung weg (wie ein abgezogener Adapter) und kommt nach "
+                   "--drop-ms unter demselben --link wieder");
+    app.add_option("--drop-ms", gFallenPause, "Pause der weggefallenen Leitung in ms")->capture_default_str();
     app.add_option("--test-ms", pruefdauer, "Dauer einer Prüfung nach \"start\" in ms")->capture_default_str();
     app.add_option("--result", ergebnis, "Ergebnis jeder Prüfung")
         ->check(CLI::IsMember({"pass", "fail"}))
@@ -425,31 +484,35 @@ int main(int argc, char** argv) {
     }
 
     int signale = SignaleAbfangen();
-    gMaster = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (signale < 0 || gMaster < 0 || grantpt(gMaster) != 0 || unlockpt(gMaster) != 0) {
-        std::perror("krv4sim: Pseudo-Terminal");
+    if (signale < 0) {
+        std::perror("krv4sim: Signale");
         return 1;
     }
-    const std::string pfad = ptsname(gMaster);
-    // Holding the other end open keeps the line up between the program's
-    // sessions; raw at once, so that nothing is echoed before it is opened.
-    int selbst = open(pfad.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (selbst < 0 || !Roh(selbst)) {
-        std::perror(pfad.c_str());
+    Leitung leitung;
+    leitung.link = link;
+    leitung.pfadDatei = pfadDatei;
+    if (!leitung.anlegen()) {
+        leitung.schliessen();
         return 1;
     }
-    if ((!link.empty() && !LinkAnlegen(link, pfad)) || (!pfadDatei.empty() && !PfadDateiSchreiben(pfadDatei, pfad))) {
-        Aufraeumen(pfad);
-        return 1;
-    }
-    std::printf("%s\n", pfad.c_str());
-    std::fflush(stdout);
-
     int r = Laufen(signale);
-
-    Aufraeumen(pfad);
-    close(selbst);
-    close(gMaster);
+    if (r == 3) {
+        // The line goes as with a pulled adapter; the device keeps its state
+        // and answers again on a new line behind the same link.
+        leitung.schliessen();
+        gSenden.clear();
+        gEmpfangen.clear();
+        gImRahmen = false;
+        timespec pause{gFallenPause / 1000, (gFallenPause % 1000) * 1000000};
+        pollfd p{signale, POLLIN, 0};
+        r = ppoll(&p, 1, &pause, nullptr) > 0 ? 0 : -1;
+        gFallenNach = -1;
+        gGefallen = false;
+        if (r != 0) {
+            r = leitung.anlegen() ? Laufen(signale) : 1;
+        }
+    }
+    leitung.schliessen();
     if (gLog) {
         std::fclose(gLog);
     }

@@ -212,18 +212,37 @@ void LayoutCom(PanelBuilder& b, QWidget* window) {
 
     auto* line = new QGroupBox(QStringLiteral("Verbindung"), window);
     auto* g = new QGridLayout(line);
+    // The COM number with the device it stands for beside it; below, the
+    // pick list to give the number another device, and what to do when it
+    // did not open.
     auto* choice = new QHBoxLayout;
     choice->addWidget(b.Cap(COMPANEL_PORT));
     choice->addWidget(b.W(COMPANEL_PORT));
-    choice->addSpacing(16);
-    choice->addWidget(b.Cap(COMPANEL_ADRESSE));
-    choice->addWidget(b.W(COMPANEL_ADRESSE));
-    choice->addStretch(1);
+    choice->addSpacing(12);
+    QWidget* device = b.W(COMPANEL_GERAET);
+    Prefer(device, TextWidth(device, "COM 1 = /dev/ttyUSB0 · FTDI FT232R USB UART · A10K3XYZ"));
+    choice->addWidget(device, 1);
     choice->addWidget(b.W(COMPANEL_PICTURERING));
     g->addLayout(choice, 0, 0, 1, 2);
+    auto* pick = new QHBoxLayout;
+    pick->addWidget(b.Cap(COMPANEL_GERAETWAHL));
+    QWidget* devices = b.W(COMPANEL_GERAETWAHL);
+    if (auto* box = qobject_cast<QComboBox*>(devices)) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(36);
+    }
+    pick->addWidget(devices);
+    pick->addStretch(1);
+    pick->addSpacing(16);
+    pick->addWidget(b.Cap(COMPANEL_ADRESSE));
+    pick->addWidget(b.W(COMPANEL_ADRESSE));
+    g->addLayout(pick, 1, 0, 1, 2);
+    QWidget* hint = b.W(COMPANEL_HINWEIS);
+    hint->setStyleSheet(QStringLiteral("color: #b00000;"));
+    g->addWidget(hint, 2, 0, 1, 2);
     // The scan's lamps close beside their button, what the scan is doing
     // right after them.
-    g->addWidget(b.W(COMPANEL_SCANN), 1, 0);
+    g->addWidget(b.W(COMPANEL_SCANN), 3, 0);
     auto* lamps = new QHBoxLayout;
     lamps->setSpacing(10);
     for (int id = COMPANEL_LED1; id <= COMPANEL_LED9; ++id) lamps->addLayout(b.Lamp(id));
@@ -231,8 +250,8 @@ void LayoutCom(PanelBuilder& b, QWidget* window) {
     QWidget* progress = b.W(COMPANEL_TEXT);
     Prefer(progress, TextWidth(progress, "Suche nach Gerät 9 ..."));
     lamps->addWidget(progress, 1);
-    g->addLayout(lamps, 1, 1);
-    g->addWidget(b.W(COMPANEL_IDLESEN), 2, 0);
+    g->addLayout(lamps, 3, 1);
+    g->addWidget(b.W(COMPANEL_IDLESEN), 4, 0);
     auto* id = new QHBoxLayout;
     id->addWidget(b.Cap(COMPANEL_IDSTRING));
     QWidget* ident = b.W(COMPANEL_IDSTRING);
@@ -241,7 +260,7 @@ void LayoutCom(PanelBuilder& b, QWidget* window) {
     ident->setMaximumWidth(idWidth * 3 / 2);
     id->addWidget(ident, 1);
     id->addStretch(0);
-    g->addLayout(id, 2, 1);
+    g->addLayout(id, 4, 1);
     g->setColumnStretch(1, 1);
     SpreadRows(g);
     groups->addWidget(line, 1);
