@@ -220,4 +220,31 @@ TEST(SplitPathTest, DirectoryKeepsItsSeparator) {
     EXPECT_EQ(datei, "Unbenannt");
 }
 
+// On Windows the drive comes apart and a backslash separates as well; on
+// POSIX a backslash is a character of the name.
+TEST(SplitPathTest, WindowsPathsByTheirSystem) {
+    const struct {
+        const char* pfad;
+        const char *laufwerk, *verzeichnis, *datei;
+    } faelle[] = {
+#ifdef _WIN32
+        {"C:\\Users\\pruef\\Auftrag.krv", "C:", "\\Users\\pruef\\", "Auftrag.krv"},
+        {"d:/daten/test.krv", "d:", "/daten/", "test.krv"},
+        {"C:Auftrag.krv", "C:", "", "Auftrag.krv"},
+        {"\\\\server\\freigabe\\a.krv", "", "\\\\server\\freigabe\\", "a.krv"},
+#else
+        {"C:\\Users\\Auftrag.krv", "", "", "C:\\Users\\Auftrag.krv"},
+        {"/daten/a\\b.krv", "", "/daten/", "a\\b.krv"},
+#endif
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.pfad);
+        std::string laufwerk, verzeichnis, datei;
+        SplitPath(f.pfad, laufwerk, verzeichnis, datei);
+        EXPECT_EQ(laufwerk, f.laufwerk);
+        EXPECT_EQ(verzeichnis, f.verzeichnis);
+        EXPECT_EQ(datei, f.datei);
+    }
+}
+
 }  // namespace

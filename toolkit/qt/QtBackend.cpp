@@ -989,7 +989,9 @@ bool LoadQtTranslations() {
     if (!QCoreApplication::instance()) return false;
     auto* translator = new QTranslator(QCoreApplication::instance());
     QLocale german(QLocale::German, QLocale::Germany);
-    if (!translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+    // Built into the program where no Qt is installed beside it (Windows).
+    if (!translator->load(QStringLiteral(":/i18n/qtbase_de.qm")) &&
+        !translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
         !translator->load(QStringLiteral("/usr/share/qt6/translations/qtbase_de.qm"))) {
         delete translator;
