@@ -21,11 +21,20 @@ if(MINGW AND NOT CMAKE_CROSSCOMPILING)
   add_link_options(-static)
 endif()
 
+# A static Qt links only the default platform plugin (windows): the offscreen
+# one is added, for the suites under Wine and for runs without a desktop.
+function(krv4_qt_plugins target)
+  if(TARGET Qt6::QOffscreenIntegrationPlugin AND COMMAND qt_import_plugins)
+    qt_import_plugins(${target} INCLUDE Qt6::QOffscreenIntegrationPlugin)
+  endif()
+endfunction()
+
 # The operator's program on Windows: a GUI program (no console window) with
 # its icon, and Qt's German texts for its own dialogs built in, since no
 # translations are installed beside a self-contained program.
 function(krv4_windows_programm target)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+  krv4_qt_plugins(${target})
   target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/contrib/windows/krv4steuerung.rc)
   find_file(KRV4_QTBASE_DE qtbase_de.qm
             PATHS ${KRV4_QT_WIN64}/translations ${KRV4_QT_WIN64}/share/qt6/translations

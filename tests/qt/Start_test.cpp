@@ -105,7 +105,9 @@ protected:
         QFile f(dir.filePath(FromCp1252(name)));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(reinterpret_cast<const char*>(&block), sizeof block);
-        return f.fileName().toStdString();  // as the system names it: UTF-8
+        // As the system names it on the command line: UTF-8 on Linux, the
+        // ANSI code page on Windows.
+        return f.fileName().toLocal8Bit().toStdString();
     }
 
     QTemporaryDir dir;
@@ -130,7 +132,7 @@ TEST_F(Aufruf, AFileOnTheCommandLineIsOpenedAtStart) {
     GetLabelFromIndex(panelHandle, PANEL_PROGRAMMLISTE, 2, label);
     EXPECT_NE(label.find("Dichtheit"), std::string::npos) << label;
     EXPECT_FALSE(gDatenGeaendert);
-    EXPECT_EQ(FromCp1252(gDateiname), QString::fromStdString(pfad));
+    EXPECT_EQ(QDir::fromNativeSeparators(FromCp1252(gDateiname)), QString::fromLocal8Bit(pfad));
     EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
 }
 
@@ -183,7 +185,7 @@ TEST_F(Aufruf, TheCommandLineIsJudgedBeforeQtTakesItsOptions) {
     std::string pfad = Datei("auftrag.krv");
     QStringList umgebung{QStringLiteral("QT_QPA_PLATFORM=offscreen"),
                          QStringLiteral("KRV4_SCREENSHOT=") + dir.filePath(QStringLiteral("foto.png"))};
-    QString datei = QString::fromStdString(pfad);
+    QString datei = QString::fromLocal8Bit(pfad);
     Lauf allein = Starte(umgebung, {}, {datei});
     EXPECT_EQ(allein.code, 0) << allein.ausgabe;
     EXPECT_NE(allein.ausgabe.find("KRV4 Steuerung - auftrag.krv"), std::string::npos) << allein.ausgabe;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# krv4steuerung.exe under Wine on Xvfb with Qt's windows platform: the
+# krv4steuerung.exe under Wine on Xvfb with Qt's windows platform (its
+# default, and Wine keeps the QT_* variables of Linux from it): the
 # settings file opens COM 1, which is krv4sim; the main panel comes up
 # untitled; Ctrl+Q writes the settings file as the program always writes it.
 # Needs WINEPREFIX set to a prefix of its own.
@@ -35,7 +36,7 @@ krv4_wine_com1 "$leitung" || exit 1
 # last port, LF line ends. The program reads it, opens COM 1 at address 2.
 mkdir "$arbeit/bank"
 printf '[krv4]\nport=1\n  ADRESSE = 50\n' >"$arbeit/bank/krv4Steuerung.ini"
-(cd "$arbeit/bank" && LD_PRELOAD=$arbeit/ptyleitung.so QT_QPA_PLATFORM=windows exec wine "$exe" \
+(cd "$arbeit/bank" && LD_PRELOAD=$arbeit/ptyleitung.so exec wine "$exe" \
    </dev/null >"$arbeit/aus" 2>&1) &
 prog_pid=$!
 
