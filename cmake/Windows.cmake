@@ -34,6 +34,7 @@ endfunction()
 function(krv4_qt_deutsch target)
   find_file(KRV4_QTBASE_DE qtbase_de.qm
             PATHS ${KRV4_QT_WIN64}/translations ${KRV4_QT_WIN64}/share/qt6/translations
+                  ${KRV4_QT_WIN64}/../share/qt6/translations
                   ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_TRANSLATIONS} /usr/share/qt6/translations
             NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
   if(NOT KRV4_QTBASE_DE)

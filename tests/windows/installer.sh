@@ -46,7 +46,7 @@ uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KRV4Steuerung'
 
 wine "$setup" /S </dev/null >/dev/null 2>&1
 rc=$?
-wineserver -w
+timeout 60 wineserver -w
 [[ $rc -eq 0 ]] || falsch "Installation: Exit $rc"
 for f in krv4steuerung.exe krv4.exe uninstall.exe application-x-krv4-programme.ico application-x-krv4-kalibrierdaten.ico; do
   [[ -f $programme/$f ]] || falsch "$f fehlt in $programme"
@@ -90,9 +90,8 @@ fi
 timeout 60 wineserver -w || { falsch "das Programm endet nicht"; wineserver -k; }
 
 wine "$programme/uninstall.exe" /S </dev/null >/dev/null 2>&1
-wineserver -w
-# The uninstaller copies itself to the temporary folder and runs from there.
-for _ in $(seq 200); do [[ -e $programme ]] || break; sleep 0.05; done
+# The uninstaller runs on from a copy of itself: the server ends after it.
+timeout 60 wineserver -w || falsch "die Deinstallation endet nicht"
 [[ -e $programme ]] && falsch "nach der Deinstallation noch da: $(ls -A "$programme")"
 [[ -e $startmenue ]] && falsch "Startmenü-Ordner noch da"
 schluessel_da "$uninst" && falsch "Eintrag in Programme und Features noch da"

@@ -47,9 +47,12 @@ if [[ -z $fenster ]]; then
   exit 1
 fi
 echo "Hauptpanel: \"$(xdotool getwindowname "$fenster")\""
-# The panel drawn, then photographed as the operator sees it.
-sleep 1
-[[ -n $bild ]] && import -window root "$bild" && echo "Bild: $bild"
+# The screen as the operator sees it, once Wine has drawn the mapped window
+# (Wine reports no "drawn", hence a second's grace for the picture only).
+if [[ -n $bild ]]; then
+  sleep 1
+  import -window root "$bild" && echo "Bild: $bild"
+fi
 
 xdotool windowfocus --sync "$fenster" key --clearmodifiers ctrl+q
 if ! timeout 60 tail --pid="$prog_pid" -f /dev/null; then
