@@ -34,9 +34,14 @@ krv4_wine_com1() {
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
   ln -sfn "$1" "$WINEPREFIX/dosdevices/com1"
-  wineserver -p 30 >/dev/null 2>&1
-  # Wine's own services start with the first program; they keep its output
-  # open, so that first program is a quiet one.
+  krv4_wine_server
+}
+
+# krv4_wine_server: a Wine server that stays (until wineserver -k), with
+# Wine's own services. They start with the first program and keep its
+# output open, so that first program is a quiet one.
+krv4_wine_server() {
+  wineserver -p >/dev/null 2>&1
   wine reg query 'HKLM\Software\Wine\Ports' </dev/null >/dev/null 2>&1
 }
 
