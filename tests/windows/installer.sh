@@ -9,9 +9,10 @@ set -uo pipefail
 setup=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 beispiel=$2
 arbeit=$(mktemp -d)
-xvfb_pid=
+xvfb_pid= prog_pid=
 aufraeumen() {
   wineserver -k 2>/dev/null
+  [[ -n $prog_pid ]] && kill "$prog_pid" 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$arbeit"
 }
@@ -46,7 +47,6 @@ uninst='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KRV4Steuerung'
 
 wine "$setup" /S </dev/null >/dev/null 2>&1
 rc=$?
-timeout 60 wineserver -w
 [[ $rc -eq 0 ]] || falsch "Installation: Exit $rc"
 for f in krv4steuerung.exe krv4.exe uninstall.exe application-x-krv4-programme.ico application-x-krv4-kalibrierdaten.ico; do
   [[ -f $programme/$f ]] || falsch "$f fehlt in $programme"
@@ -79,7 +79,8 @@ grep -q -- '-p=SrvModeOpen' <<<"$lnk" && falsch "die normale Verknüpfung hat de
 # program's title names it.
 datei=$dokumente/Auftrag.krv
 cp "$beispiel" "$datei" || falsch "Beispieldatei $beispiel fehlt"
-(cd "$dokumente" && wine start /unix "$datei" </dev/null >/dev/null 2>&1)
+(cd "$dokumente" && exec wine start /wait /unix "$datei" </dev/null >/dev/null 2>&1) &
+prog_pid=$!
 fenster=$(timeout 60 xdotool search --sync --onlyvisible --name '^KRV4 Steuerung - Auftrag\.krv$' 2>/dev/null | head -n1)
 if [[ -n $fenster ]]; then
   echo "Doppelklick auf Auftrag.krv: \"$(xdotool getwindowname "$fenster")\""
@@ -87,10 +88,13 @@ if [[ -n $fenster ]]; then
 else
   falsch "kein Fenster \"KRV4 Steuerung - Auftrag.krv\" nach wine start: $(xwininfo -root -tree | grep -i krv4)"
 fi
-timeout 60 wineserver -w || { falsch "das Programm endet nicht"; wineserver -k; }
+timeout 60 tail --pid="$prog_pid" -f /dev/null || falsch "das Programm endet nicht"
+
+# The uninstaller runs on from a copy of itself: a server of its own, which
+# ends after it.
+wineserver -k
 
 wine "$programme/uninstall.exe" /S </dev/null >/dev/null 2>&1
-# The uninstaller runs on from a copy of itself: the server ends after it.
 timeout 60 wineserver -w || falsch "die Deinstallation endet nicht"
 [[ -e $programme ]] && falsch "nach der Deinstallation noch da: $(ls -A "$programme")"
 [[ -e $startmenue ]] && falsch "Startmenü-Ordner noch da"
