@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFont>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -927,6 +928,11 @@ int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
 void SetUpApplication() {
     RegisterPictures();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+#ifdef Q_OS_WIN
+    // The pictures' texts ask for "DejaVu Sans, sans-serif" as one name, which
+    // only fontconfig resolves: on Windows they take the dialog font.
+    QFont::insertSubstitution(QStringLiteral("DejaVu Sans, sans-serif"), QApplication::font().family());
+#endif
     QApplication::setQuitOnLastWindowClosed(false);
     QLocale german(QLocale::German, QLocale::Germany);
     german.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
