@@ -1,13 +1,30 @@
 # Cross-build for 64-bit Windows with Debian's mingw-w64 (posix thread model,
 # for std::thread and std::mutex). Programs and tests run under Wine.
-#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake [-DKRV4_QT_WIN64=<static Qt>]
+# The Qt front end is built against a static Qt 6 for mingw-w64: KRV4_QT_WIN64,
+# else shared/qt6-win64 beside the source tree. Its host tools are Debian's.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(krv4_mingw x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${krv4_mingw}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${krv4_mingw}-g++-posix)
 set(CMAKE_RC_COMPILER ${krv4_mingw}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${krv4_mingw})
+if(NOT KRV4_QT_WIN64)
+  foreach(candidate ${CMAKE_CURRENT_LIST_DIR}/../../shared/qt6-win64 ${CMAKE_CURRENT_LIST_DIR}/../../../shared/qt6-win64)
+    if(EXISTS ${candidate}/lib/cmake/Qt6/Qt6Config.cmake)
+      get_filename_component(KRV4_QT_WIN64 ${candidate} ABSOLUTE)
+      break()
+    endif()
+  endforeach()
+endif()
+set(KRV4_QT_WIN64 "${KRV4_QT_WIN64}" CACHE PATH "Static Qt 6 for mingw-w64 (the Qt front end's Windows build)")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KRV4_QT_WIN64)
+set(CMAKE_FIND_ROOT_PATH /usr/${krv4_mingw} ${KRV4_QT_WIN64})
+if(KRV4_QT_WIN64)
+  list(APPEND CMAKE_PREFIX_PATH ${KRV4_QT_WIN64})
+  set(QT_HOST_PATH /usr CACHE PATH "")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -39,11 +39,11 @@ int main(int argc, char* argv[]) {
             std::ifstream f(pfad, std::ios::binary);
             std::vector<uint8_t> daten((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
             if (!f.eof() && f.fail()) {
-                std::fprintf(stderr, "%s: unreadable\n", pfad.c_str());
+                std::fprintf(stderr, "%s: unreadable\n", pfad.string().c_str());
                 return 1;
             }
             // Echoed first, so that a crash names the input that caused it.
-            std::fprintf(stderr, "%s\n", pfad.c_str());
+            std::fprintf(stderr, "%s\n", pfad.string().c_str());
             // At its exact size, as libFuzzer hands it over: a read past the
             // end is a finding in the sanitizer build.
             auto genau = std::make_unique<uint8_t[]>(daten.size());

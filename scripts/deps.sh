@@ -2,8 +2,9 @@
 KRV4_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev qt6-base-dev qt6-svg-dev qt6-translations-l10n
                libcli11-dev xvfb xauth xdotool imagemagick clang libclang-rt-14-dev
                dpkg-dev desktop-file-utils shared-mime-info poppler-utils dbus-daemon at-spi2-core python3-pyatspi)
-# Only for scripts/test --windows: the cross compiler and Wine.
-KRV4_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
+# Only for the Windows build (scripts/test --windows, scripts/package --windows): the cross
+# compiler, Wine with its fonts, and NSIS.
+KRV4_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine nsis)
 
 # krv4_install_deps [further packages...]
 krv4_install_deps() {

@@ -98,7 +98,7 @@ int DateiSpeichern(int neuerName) {
 
     std::string pfad;
     if (neuerName != 0 || gDateiname == kUnbenannt) {
-        int ergebnis = FileSelectPopup(verzeichnis.c_str(), kDateimuster, kDateimuster, "Speichern",
+        int ergebnis = FileSelectPopup((laufwerk + verzeichnis).c_str(), kDateimuster, kDateimuster, "Speichern",
                                        VAL_SAVE_BUTTON, 0, 1, 1, 1, pfad);
         if (ergebnis == VAL_NO_FILE_SELECTED) return kNichtGespeichert;
         if (ergebnis < 0) return kSchreibfehler;
@@ -123,7 +123,7 @@ int DateiOeffnen() {
     SplitPath(gDateiname.c_str(), laufwerk, verzeichnis, datei);
 
     std::string pfad;
-    int ergebnis = FileSelectPopup(verzeichnis.c_str(), kDateimuster, kDateimuster, "Öffnen", VAL_LOAD_BUTTON,
+    int ergebnis = FileSelectPopup((laufwerk + verzeichnis).c_str(), kDateimuster, kDateimuster, "Öffnen", VAL_LOAD_BUTTON,
                                    0, 1, 1, 0, pfad);
     if (ergebnis == VAL_NO_FILE_SELECTED) return kNichtGespeichert;
     if (ergebnis != VAL_EXISTING_FILE_SELECTED) return kOeffnungsfehler;

@@ -623,6 +623,11 @@ int SplitPath(const char* path, std::string& drive, std::string& directory, std:
     std::string p = path ? path : "";
     drive.clear();
 #ifdef _WIN32
+    // C:\Prüfung\a.krv: the drive apart, and either slash separates.
+    if (p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]))) {
+        drive = p.substr(0, 2);
+        p.erase(0, 2);
+    }
     std::size_t slash = p.find_last_of("/\\");
 #else
     std::size_t slash = p.find_last_of('/');

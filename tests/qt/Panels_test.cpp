@@ -274,8 +274,10 @@ TEST_F(QtProgram, TheStepListShowsTwentyCharacterNamesWhole) {
     const char* names[] = {"WWWWWWWWWWWWWWWWWWWW", "MMMMMMMMMMMMMMMMMMMM", "ÄÖÜÄÖÜÄÖÜÄÖÜÄÖÜÄÖÜÄÖ",
                            "Dichtheitsprüfung 20"};
     ClearListCtrl(panelHandle, PANEL_LISTBOX);
-    for (int i = 0; i < 30; ++i) InsertListItem(panelHandle, PANEL_LISTBOX, -1, names[i % 4], i);
-    QApplication::processEvents();
+    // More than fit even in a small font (Windows' 8-point dialog font).
+    for (int i = 0; i < 60; ++i) InsertListItem(panelHandle, PANEL_LISTBOX, -1, names[i % 4], i);
+    // The list lays its items out from a timer of its own.
+    RunUntil([list] { return list->verticalScrollBar()->isVisible(); }, 2000);
     EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
     EXPECT_TRUE(list->verticalScrollBar()->isVisible()) << "the list should be long enough to scroll";
     for (int i = 0; i < 4; ++i) {

@@ -1,9 +1,9 @@
-#include <sys/wait.h>
-
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdlib>
@@ -29,24 +29,30 @@ struct Lauf {
     std::string ausgabe;  // standard output and error
 };
 
-// Runs the program itself; bounded by timeout(1).
-Lauf Starte(const std::string& umgebung, const std::vector<std::string>& argumente) {
+// Runs the program itself in a directory of its own, bounded to a minute;
+// `setzen` holds NAME=value, `weg` the variables taken away.
+Lauf Starte(const QStringList& setzen, const QStringList& weg, const QStringList& argumente) {
     QTemporaryDir dir;
-    std::string ausgabe = dir.filePath(QStringLiteral("ausgabe")).toStdString();
+    QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : weg) umgebung.remove(name);
+    for (const QString& paar : setzen) umgebung.insert(paar.section(QLatin1Char('='), 0, 0), paar.section(QLatin1Char('='), 1));
     // The sanitizer build: fontconfig's own cache is no leak of the program.
     QFile ausnahmen(dir.filePath(QStringLiteral("lsan")));
     if (ausnahmen.open(QIODevice::WriteOnly)) ausnahmen.write("leak:libfontconfig.so\n");
     ausnahmen.close();
-    std::string befehl = "cd '" + dir.path().toStdString() + "' && env " + umgebung + " LSAN_OPTIONS=suppressions='" +
-                         ausnahmen.fileName().toStdString() + "' timeout 60 '" +
-                         std::string(KRV4_BINARY_DIR) + "/krv4steuerung'";
-    for (const std::string& a : argumente) befehl += " '" + a + "'";
-    befehl += " >'" + ausgabe + "' 2>&1 </dev/null";
-    int status = std::system(befehl.c_str());
+    umgebung.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=") + ausnahmen.fileName());
+    QProcess programm;
+    programm.setProcessEnvironment(umgebung);
+    programm.setWorkingDirectory(dir.path());
+    programm.setProcessChannelMode(QProcess::MergedChannels);
+    programm.setStandardInputFile(QProcess::nullDevice());
+    // Absolute with its drive on Windows: the working directory may be on another.
+    programm.start(QFileInfo(QStringLiteral(KRV4_BINARY_DIR "/krv4steuerung")).absoluteFilePath(), argumente);
     Lauf lauf;
-    lauf.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    QFile f(QString::fromStdString(ausgabe));
-    if (f.open(QIODevice::ReadOnly)) lauf.ausgabe = f.readAll().toStdString();
+    if (!programm.waitForFinished(60000)) programm.kill();
+    programm.waitForFinished(5000);
+    if (programm.exitStatus() == QProcess::NormalExit) lauf.code = programm.exitCode();
+    lauf.ausgabe = programm.readAll().toStdString();
     return lauf;
 }
 
@@ -99,7 +105,8 @@ protected:
         QFile f(dir.filePath(FromCp1252(name)));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(reinterpret_cast<const char*>(&block), sizeof block);
-        return f.fileName().toStdString();  // as the system names it: UTF-8
+        // As the program takes it from the command line: the system's own name.
+        return ToFileName(f.fileName());
     }
 
     QTemporaryDir dir;
@@ -124,7 +131,7 @@ TEST_F(Aufruf, AFileOnTheCommandLineIsOpenedAtStart) {
     GetLabelFromIndex(panelHandle, PANEL_PROGRAMMLISTE, 2, label);
     EXPECT_NE(label.find("Dichtheit"), std::string::npos) << label;
     EXPECT_FALSE(gDatenGeaendert);
-    EXPECT_EQ(gDateiname, pfad);
+    EXPECT_EQ(QDir::fromNativeSeparators(FromFileName(gDateiname)), QDir::fromNativeSeparators(FromFileName(pfad)));
     EXPECT_FALSE(QtControlWidget(panelHandle, PANEL_KALIBRIERUNG)->isVisible());
 }
 
@@ -190,12 +197,13 @@ TEST_F(Aufruf, TheServiceSwitchAloneOffersCalibrationAndOpensNothing) {
 // opened (KRV4_SCREENSHOT ends the run once the window is up).
 TEST_F(Aufruf, TheCommandLineIsJudgedBeforeQtTakesItsOptions) {
     std::string pfad = Datei("auftrag.krv");
-    std::string foto = dir.filePath(QStringLiteral("foto.png")).toStdString();
-    std::string umgebung = "QT_QPA_PLATFORM=offscreen KRV4_SCREENSHOT='" + foto + "'";
-    Lauf allein = Starte(umgebung, {pfad});
+    QStringList umgebung{QStringLiteral("QT_QPA_PLATFORM=offscreen"),
+                         QStringLiteral("KRV4_SCREENSHOT=") + dir.filePath(QStringLiteral("foto.png"))};
+    QString datei = QString::fromLocal8Bit(pfad);
+    Lauf allein = Starte(umgebung, {}, {datei});
     EXPECT_EQ(allein.code, 0) << allein.ausgabe;
     EXPECT_NE(allein.ausgabe.find("KRV4 Steuerung - auftrag.krv"), std::string::npos) << allein.ausgabe;
-    Lauf mitQt = Starte(umgebung, {pfad, "-platform", "offscreen"});
+    Lauf mitQt = Starte(umgebung, {}, {datei, QStringLiteral("-platform"), QStringLiteral("offscreen")});
     EXPECT_EQ(mitQt.code, 0) << mitQt.ausgabe;
     EXPECT_NE(mitQt.ausgabe.find("KRV4 Steuerung - Unbenannt"), std::string::npos) << mitQt.ausgabe;
 }
@@ -203,7 +211,11 @@ TEST_F(Aufruf, TheCommandLineIsJudgedBeforeQtTakesItsOptions) {
 // Without a display the program says so in German and ends with its failure
 // code (-1), instead of being aborted by Qt.
 TEST(Start, WithoutADisplayEndsWithTheFailureCodeAndAGermanMessage) {
-    Lauf lauf = Starte("-u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb", {});
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows always has a display: no X11 or Wayland session to miss";
+#endif
+    Lauf lauf = Starte({QStringLiteral("QT_QPA_PLATFORM=xcb")},
+                       {QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY")}, {});
     EXPECT_EQ(lauf.code, 255) << lauf.ausgabe;
     // The terminal reads UTF-8, whatever the program's own code page.
     std::string meldung(reinterpret_cast<const char*>(u8"Die Bedienoberfläche kann nicht starten: keine Anzeige"));

@@ -220,19 +220,40 @@ TEST(SplitPathTest, DirectoryKeepsItsSeparator) {
     EXPECT_EQ(datei, "Unbenannt");
 }
 
-// A path past the old limit of 260 bytes splits whole; on Windows the
-// system's backslashes separate as well.
+// A path past the old limit of 260 bytes splits whole.
 TEST(SplitPathTest, LongPathsAndTheSystemsSeparators) {
     std::string laufwerk, verzeichnis, datei;
     const std::string tief = "/" + std::string(200, 'a') + "/" + std::string(200, 'b') + "/";
     SplitPath((tief + "\xC3\x96l.krv").c_str(), laufwerk, verzeichnis, datei);
     EXPECT_EQ(verzeichnis, tief);
     EXPECT_EQ(datei, "\xC3\x96l.krv");
+}
+
+// On Windows the drive comes apart and a backslash separates as well; on
+// POSIX a backslash is a character of the name.
+TEST(SplitPathTest, WindowsPathsByTheirSystem) {
+    const struct {
+        const char* pfad;
+        const char *laufwerk, *verzeichnis, *datei;
+    } faelle[] = {
 #ifdef _WIN32
-    SplitPath("C:\\Pr\xC3\xBC" "fprogramme\\\xC3\x96l.krv", laufwerk, verzeichnis, datei);
-    EXPECT_EQ(verzeichnis, "C:\\Pr\xC3\xBC" "fprogramme\\");
-    EXPECT_EQ(datei, "\xC3\x96l.krv");
+        {"C:\\Users\\pruef\\Auftrag.krv", "C:", "\\Users\\pruef\\", "Auftrag.krv"},
+        {"d:/daten/test.krv", "d:", "/daten/", "test.krv"},
+        {"C:Auftrag.krv", "C:", "", "Auftrag.krv"},
+        {"\\\\server\\freigabe\\a.krv", "", "\\\\server\\freigabe\\", "a.krv"},
+#else
+        {"C:\\Users\\Auftrag.krv", "", "", "C:\\Users\\Auftrag.krv"},
+        {"/daten/a\\b.krv", "", "/daten/", "a\\b.krv"},
 #endif
+    };
+    for (const auto& f : faelle) {
+        SCOPED_TRACE(f.pfad);
+        std::string laufwerk, verzeichnis, datei;
+        SplitPath(f.pfad, laufwerk, verzeichnis, datei);
+        EXPECT_EQ(laufwerk, f.laufwerk);
+        EXPECT_EQ(verzeichnis, f.verzeichnis);
+        EXPECT_EQ(datei, f.datei);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# krv4.exe under Wine against krv4sim: Wine's COM1 is the simulator's
-# pseudo-terminal (registry HKLM\Software\Wine\Ports, from which Wine's mount
-# manager makes dosdevices/com1). Needs WINEPREFIX set to a prefix of its own.
+# krv4.exe under Wine against krv4sim on Wine's COM1. Needs WINEPREFIX set
+# to a prefix of its own.
 #   e2e.sh KRV4SIM KRV4_EXE
 set -uo pipefail
 sim=$1
@@ -14,32 +13,14 @@ aufraeumen() {
   rm -rf "$arbeit"
 }
 trap 'aufraeumen; wineserver -k 2>/dev/null' EXIT
-hier=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/wine.sh"
 fehler=0
 falsch() { echo "FEHLER: $*" >&2; fehler=1; }
 
-# Wine sets the line with the C library's tcsetattr(), which refuses 7O1 on
-# a pseudo-terminal (see ptyleitung.c).
-cc -shared -fPIC -O2 -o "$arbeit/ptyleitung.so" "$hier/ptyleitung.c" ||
-  { echo "FEHLER: ptyleitung.c lässt sich nicht übersetzen" >&2; exit 1; }
-
+krv4_ptyleitung "$arbeit" || exit 1
 # Address 1 answers; address 2 is nobody.
-"$sim" --addresses 1 --path-file "$arbeit/leitung" >"$arbeit/sim.out" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do [[ -s $arbeit/leitung ]] && break; sleep 0.05; done
-leitung=$(cat "$arbeit/leitung" 2>/dev/null)
-[[ -n $leitung ]] || { echo "FEHLER: krv4sim meldet keine Leitung" >&2; exit 1; }
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$leitung" /f >/dev/null 2>&1 ||
-  { echo "FEHLER: COM1 lässt sich in Wine nicht eintragen" >&2; exit 1; }
-# The mount manager reads the ports when Wine starts: a fresh start, and the
-# link itself for the meantime. The server then stays for the runs below.
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
-ln -sfn "$leitung" "$WINEPREFIX/dosdevices/com1"
-wineserver -p 30 >/dev/null 2>&1
-# Wine's own services start with the first program; they keep its output
-# open, so that first program is a quiet one.
-wine reg query 'HKLM\Software\Wine\Ports' </dev/null >/dev/null 2>&1
+krv4_sim "$sim" "$arbeit" --addresses 1 || exit 1
+krv4_wine_com1 "$leitung" || exit 1
 
 # Runs krv4.exe; its output in $ausgabe, exit code in $rc, wall time in $dauer.
 krv4() {

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFont>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -1186,6 +1187,11 @@ int QtBackend::FileSelectPopup(const FileSelect& request, std::string& path) {
 void SetUpApplication() {
     RegisterPictures();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+#ifdef Q_OS_WIN
+    // The pictures' texts ask for "DejaVu Sans, sans-serif" as one name, which
+    // only fontconfig resolves: on Windows they take the dialog font.
+    QFont::insertSubstitution(QStringLiteral("DejaVu Sans, sans-serif"), QApplication::font().family());
+#endif
     QApplication::setQuitOnLastWindowClosed(false);
     QLocale german(QLocale::German, QLocale::Germany);
     german.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
@@ -1257,7 +1263,9 @@ bool LoadQtTranslations() {
     if (!QCoreApplication::instance()) return false;
     auto* translator = new QTranslator(QCoreApplication::instance());
     QLocale german(QLocale::German, QLocale::Germany);
-    if (!translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+    // Built into the program where no Qt is installed beside it (Windows).
+    if (!translator->load(QStringLiteral(":/i18n/qtbase_de.qm")) &&
+        !translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
         !translator->load(QStringLiteral("/usr/share/qt6/translations/qtbase_de.qm"))) {
         delete translator;
