@@ -197,8 +197,11 @@ void VielfaeltigerSpeicher() {
 }
 
 TEST_F(QtEditor, ThePdfOfAVariedFileHoldsEveryStepAndValueAsSearchableText) {
+#ifdef _WIN32
+    GTEST_SKIP() << "pdftotext and pdfinfo are read on Linux";
+#endif
     VielfaeltigerSpeicher();
-    DateinameSetzen(ToCp1252(dir.filePath(QStringLiteral("vielfalt.krv"))).c_str());
+    DateinameSetzen(ToFileName(dir.filePath(QStringLiteral("vielfalt.krv"))).c_str());
     PrintDocument plan;
     PruefplanErstellen(0, kAnzahlProgramme - 1, "10.12.2026", plan);
     std::string pdf;
