@@ -21,10 +21,7 @@ source "$(dirname "$0")/wine.sh"
 fehler=0
 falsch() { echo "FEHLER: $*" >&2; fehler=1; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$arbeit/anzeige" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $arbeit/anzeige ]] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$arbeit/anzeige")
+krv4_xvfb "$arbeit" || exit 1
 krv4_wine_prefix "$arbeit/wine" && krv4_wine_server || exit 1
 c=$WINEPREFIX/drive_c
 

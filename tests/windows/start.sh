@@ -23,10 +23,7 @@ falsch() { echo "FEHLER: $*" >&2; fehler=1; }
 
 # The display first: Wine's desktop process, started with the first Wine
 # program, stays on the display it found.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$arbeit/anzeige" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $arbeit/anzeige ]] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$arbeit/anzeige")
+krv4_xvfb "$arbeit" || exit 1
 krv4_ptyleitung "$arbeit" || exit 1
 krv4_sim "$sim" "$arbeit" --addresses 1 || exit 1
 krv4_wine_com1 "$leitung" || exit 1

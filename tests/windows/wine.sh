@@ -56,3 +56,13 @@ krv4_sim() {
   leitung=$(cat "$dir/leitung" 2>/dev/null)
   [[ -n $leitung ]] || { echo "FEHLER: krv4sim meldet keine Leitung" >&2; return 1; }
 }
+
+# krv4_xvfb DIR: a virtual display of its own for the Wine programs; sets
+# DISPLAY and xvfb_pid.
+krv4_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/anzeige" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [[ -s $1/anzeige ]] && break; sleep 0.05; done
+  [[ -s $1/anzeige ]] || { echo "Xvfb startet nicht" >&2; return 1; }
+  export DISPLAY=:$(cat "$1/anzeige")
+}
