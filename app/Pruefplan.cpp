@@ -68,11 +68,15 @@ const char* Grenzwerteinheit(const Pruefschritt& s) {
     }
 }
 
-// The valves by the names of their controls, in the record's order.
-constexpr const char* kVentilnamen[kAnzahlVentile] = {
-    "Ansaugen/Abblasen auf DS (V3)", "Ansaugen/Abblasen auf SS (V6)", "Widerstand druckseitig (V2)",
-    "Widerstand saugseitig (V5)",    "Bypass druckseitig (V1)",       "Bypass saugseitig (V4)",
-    "Externer Prüfdruck DS (V7)",    "Externer Prüfdruck SS (V8)",
+// The valves by the names of their controls, V1 to V8 as a reader of the
+// plan looks them up; the record keeps them in another order.
+constexpr struct {
+    int index;
+    const char* name;
+} kVentile[kAnzahlVentile] = {
+    {4, "Bypass druckseitig (V1)"},    {2, "Widerstand druckseitig (V2)"}, {0, "Ansaugen/Abblasen auf DS (V3)"},
+    {5, "Bypass saugseitig (V4)"},     {3, "Widerstand saugseitig (V5)"},  {1, "Ansaugen/Abblasen auf SS (V6)"},
+    {6, "Externer Prüfdruck DS (V7)"}, {7, "Externer Prüfdruck SS (V8)"},
 };
 
 void Zeile(PrintDocument& plan, const std::string& text, const std::string& wert) {
@@ -92,7 +96,7 @@ void SchrittEintragen(PrintDocument& plan, int nummer, const Pruefschritt& s) {
     Zeile(plan, "Messen", "nach " + std::to_string(s.messwartezeit) + " s messen");
     Zeile(plan, "Differenzmessung", JaNein(s.differenzmessung));
     Zeile(plan, "Weitermessen bis Weiter-Taste gedrückt wird", JaNein(s.messenBisWeiter));
-    for (int v = 0; v < kAnzahlVentile; ++v) Zeile(plan, kVentilnamen[v], EinAus(s.ventile[v]));
+    for (const auto& v : kVentile) Zeile(plan, v.name, EinAus(s.ventile[v.index]));
     const std::string einheit = Grenzwerteinheit(s);
     const std::string nachsatz = einheit.empty() ? "" : " " + einheit;
     Zeile(plan, "Unterer Grenzwert", Zahl(s.untererGrenzwert, 2) + nachsatz);

@@ -6,6 +6,7 @@
 #include "app/Hauptpanel.h"
 #include "panels/Direkttest.h"
 #include "platform/Datei.h"
+#include "platform/Zeichensatz.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/Toolkit.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -93,8 +94,9 @@ void ZuletztMenueAktualisieren() {
     if (menue <= 0) return;
     for (int i = 0; i < kZuletztPlaetze; ++i) {
         const bool belegt = i < static_cast<int>(gZuletzt.size());
-        // "__" marks the digit as the item's access key.
-        std::string text = belegt ? "__" + std::to_string(i + 1) + " " + gZuletzt[i] : "";
+        // "__" marks the digit as the item's access key; the path is the
+        // system's name, the menu shows code page text.
+        std::string text = belegt ? "__" + std::to_string(i + 1) + " " + Utf8NachCp1252Ersetzt(gZuletzt[i]) : "";
         SetMenuBarAttribute(menue, MENU_DATEI_ZULETZT_1 + i, ATTR_ITEM_NAME, text.c_str());
         SetMenuBarAttribute(menue, MENU_DATEI_ZULETZT_1 + i, ATTR_VISIBLE, belegt ? 1 : 0);
     }
@@ -109,7 +111,8 @@ void Menu_Zuletzt(int, int menuItem, void*, int) {
         gZuletzt.erase(gZuletzt.begin() + platz);
         Schreiben();
         ZuletztMenueAktualisieren();
-        std::string text = "Die Datei " + pfad + " gibt es nicht mehr.\nSie wurde aus der Liste entfernt.";
+        std::string text =
+            "Die Datei " + Utf8NachCp1252Ersetzt(pfad) + " gibt es nicht mehr.\nSie wurde aus der Liste entfernt.";
         MessagePopup("Zuletzt geöffnet", text.c_str());
         return;
     }

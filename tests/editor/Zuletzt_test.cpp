@@ -114,6 +114,24 @@ TEST_F(RecentFiles, AFileThatIsGoneLeavesTheListWithAMessage) {
     EXPECT_EQ(ZuletztListe(), (std::vector<std::string>{Datei(6)}));
 }
 
+TEST_F(RecentFiles, AFileNameIsShownInTheProgramsCodePage) {
+    // The system's name is UTF-8; menu and message show code page 1252.
+    const std::string name = reinterpret_cast<const char*>(u8"Prüfplan Öl.krv");
+    const std::string pfad = dateien.Datei(name);
+    Schreiben(pfad, GueltigeDatei());
+    Oeffnen(pfad);
+    Oeffnen(Datei(1));
+    const std::string gezeigt = pfad.substr(0, pfad.size() - name.size()) + "Pr\xFC" "fplan \xD6l.krv";
+    EXPECT_EQ(Menue().at(1), "__2 " + gezeigt);
+    EXPECT_EQ(ZuletztListe().at(1), pfad);
+
+    std::filesystem::remove(pfad);
+    ui->AnswerMessage();
+    ChooseMenu(panelHandle, MENU_DATEI_ZULETZT_1 + 1);
+    ASSERT_EQ(ui->Shown().back().title, "Zuletzt geöffnet");
+    EXPECT_NE(ui->Shown().back().message.find(gezeigt), std::string::npos);
+}
+
 TEST_F(RecentFiles, AListFileOfAnyBytesGivesOnlyPathsThatCanBeOnes) {
     std::filesystem::create_directories(benutzer.Pfad() + "/krv4steuerung");
     std::string text = "/a.krv\r\n\n/b\x01.krv\n" + std::string(kPfadMax, 'x') + "\n/a.krv\n/c.krv";

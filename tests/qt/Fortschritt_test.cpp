@@ -222,4 +222,33 @@ TEST_F(QtFortschritt, TheTextBehindAPopUpIsTheCurrentOne) {
     EXPECT_LE(static_cast<qint64>(Fortschritte().size()), ms / 40 + 3) << ms << " ms";
 }
 
+// The question closes and the write begins at once: the main panel is
+// painted before the first command, so that no picture of the question
+// stays on it while the write works.
+TEST_F(QtFortschritt, WhatTheQuestionCoveredIsPaintedBeforeTheWriteBegins) {
+    struct Zeuge : QObject {
+        QWidget* fenster = nullptr;
+        bool frageZu = false;
+        bool danachGemalt = false;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Hide && qobject_cast<QMessageBox*>(o)) frageZu = true;
+            if (e->type() == QEvent::Paint && o == fenster && frageZu) danachGemalt = true;
+            return false;
+        }
+    } zeuge;
+    zeuge.fenster = QtControlWidget(panelHandle, PANEL_GERAETSCHREIBEN)->window();
+    bool ersterBefehl = true;
+    bool gemaltVorDemErsten = false;
+    geraet->beiSchreiben = [&] {
+        if (ersterBefehl) gemaltVorDemErsten = zeuge.frageZu && zeuge.danachGemalt;
+        ersterBefehl = false;
+    };
+    qApp->installEventFilter(&zeuge);
+    Click(QtControlWidget(panelHandle, PANEL_GERAETSCHREIBEN));
+    qApp->removeEventFilter(&zeuge);
+    EXPECT_EQ(Fehlernummer(), 0);
+    EXPECT_FALSE(ersterBefehl);
+    EXPECT_TRUE(gemaltVorDemErsten);
+}
+
 }  // namespace

@@ -155,6 +155,9 @@ private:
         }
         ~PopupScope() {
             --b.popups_;
+            // A callback goes on working after it: what the pop-up covered is
+            // painted now, not left as its picture until the callback returns.
+            if (b.depth_ > 0) b.RepaintShown();
             b.ScheduleTicks();
         }
         QtBackend& b;
@@ -178,6 +181,7 @@ private:
     void ReadGeometry(int panel);
     void PaintPending();
     void PaintDue();
+    void RepaintShown();
     QWidget* PopupParent();
 
     // An operator action: callbacks run inside it. Ticks that fall due
@@ -848,6 +852,12 @@ void QtBackend::PaintPending() {
         }
         painted_.start();
     }
+}
+
+void QtBackend::RepaintShown() {
+    if (dying_) return;
+    for (auto& [handle, v] : views_)
+        if (v->window->isVisible()) v->window->repaint();
 }
 
 void QtBackend::MenuChanged(PanelState& p, MenuItemState& item) {

@@ -453,4 +453,5 @@ void InstallKrv4QtLook() {
     SetQtPanelLayout(Krv4Layout);
     SetQtFileTypeName("krv", "KRV-4-Prüfprogramme");
     SetQtFileTypeName("krk", "KRV-4-Kalibrierdaten");
+    SetQtFileTypeName("pdf", "PDF-Dokumente");
 }
