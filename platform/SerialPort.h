@@ -89,7 +89,10 @@ public:
     static std::string DevicePath(const char* deviceName);
 
 private:
-    int applyTimeouts();
+    // The read time-out in ms; unless given, the first wait of a read: the
+    // whole time-out, or kSerialLangesWarten when that is shorter.
+    int applyTimeouts(long readMs = -1);
+    int readOnce();
     void checkLost();
 
     std::string fixedPath_;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -135,13 +136,14 @@ int Win32SerialPort::open(const char* deviceName, long baud, int parity, int dat
     return 0;
 }
 
-int Win32SerialPort::applyTimeouts() {
+int Win32SerialPort::applyTimeouts(long readMs) {
     // A read of one byte returns when the byte is there or after the
     // time-out; a write takes at most twice its time on the line plus a second.
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = 0;
     t.ReadTotalTimeoutMultiplier = 0;
-    t.ReadTotalTimeoutConstant = static_cast<DWORD>(std::lround(timeout_ * 1000.0));
+    if (readMs < 0) readMs = (std::min)(std::lround(timeout_ * 1000.0), std::lround(kSerialLangesWarten * 1000.0));
+    t.ReadTotalTimeoutConstant = static_cast<DWORD>(readMs);
     if (t.ReadTotalTimeoutConstant == 0) {
         // Zero everywhere would mean "wait for ever"; this means "return at once".
         t.ReadIntervalTimeout = MAXDWORD;
@@ -262,6 +264,24 @@ int Win32SerialPort::readByte() {
     if (!handle_ || lost_) {
         return COM_READ_FAILED;
     }
+    // The port waits kSerialLangesWarten first, so that the front end may
+    // paint while the device takes longer; then the rest of the time-out,
+    // which stays exact.
+    int b = readOnce();
+    const long ganz = std::lround(timeout_ * 1000.0);
+    const long kurz = std::lround(kSerialLangesWarten * 1000.0);
+    if (b != COM_READ_TIMEOUT || ganz <= kurz) {
+        return b;
+    }
+    SerialPortWartet();
+    b = applyTimeouts(ganz - kurz) == 0 ? readOnce() : COM_READ_FAILED;
+    if (applyTimeouts() != 0 && b >= 0) {
+        return COM_READ_FAILED;
+    }
+    return b;
+}
+
+int Win32SerialPort::readOnce() {
     unsigned char b = 0;
     DWORD n = 0;
     if (!ReadFile(H(handle_), &b, 1, &n, nullptr)) {
