@@ -20,6 +20,7 @@
 #include "model/Programmverwaltung.h"
 #include "model/Schrittliste.h"
 #include "qt/QtFixture.h"
+#include "support/Vielfalt.h"
 #include "storage/Dateifunktionen.h"
 #include "toolkit/qt/Cp1252.h"
 #include "ui/Krv4Steuerung_uir.h"
@@ -152,48 +153,6 @@ std::string Ausfuehren(const std::string& befehl) {
     while ((n = std::fread(puffer, 1, sizeof puffer, p)) > 0) ausgabe.append(puffer, n);
     ::pclose(p);
     return ausgabe;
-}
-
-// Programs that use every field: each program a different number of steps,
-// each step different values.
-void VielfaeltigerSpeicher() {
-    const int geraete[] = {MESSGERAET_DRUCK, MESSGERAET_VAKUUM, MESSGERAET_FLOW,
-                           MESSGERAET_RPG,   MESSGERAET_SPANNUNG, MESSGERAET_STROM};
-    for (int i = 0; i < kAnzahlProgramme; ++i) {
-        Programm& p = gProg[i];
-        char name[kNamenslaenge];
-        std::snprintf(name, sizeof name, i % 3 ? "Prog %d" : "Prüfung Nr. %d", i + 1);
-        NameSetzen(p.name, name);
-        p.psAnzahl = 1 + (i * 7) % kMaxPruefschritte;
-        p.psIndex = 0;
-        for (int j = 0; j < p.psAnzahl; ++j) {
-            Pruefschritt& s = p.schritte[j];
-            s = kStandardPruefschritt;
-            std::snprintf(name, sizeof name, "Schritt %d.%d ß", i + 1, j + 1);
-            NameSetzen(s.name, name);
-            const int k = i * 10 + j;
-            s.netzgeraetAktiv = k % 2;
-            s.netzgeraetU = k * 0.25;
-            s.netzgeraetI = k % 20 * 0.5;
-            s.impulsAktiv = 0;
-            s.impulsEinschaltzeit = k * 0.5;
-            s.impulsAusschaltzeit = 10 + k;
-            s.impulsZyklen = 1 + k;
-            s.messgeraet = geraete[k % 6];
-            s.rpgMessbereich = 1 + k % 4;
-            if (s.messgeraet == MESSGERAET_RPG) s.netzgeraetAktiv = 0;
-            s.messwartezeit = 1 + k % 60;
-            s.messenBisWeiter = k % 3 == 0;
-            s.differenzmessung = k % 5 == 0;
-            s.untererGrenzwert = -k * 1.5;
-            s.obererGrenzwert = k * 2.75;
-            s.gutWenn = k % 2 ? GUT_AUSSERHALB : GUT_INNERHALB;
-            s.grenzenGut = k % 4 == 0;
-            for (int v = 0; v < kAnzahlVentile; ++v) s.ventile[v] = (k >> v) & 1;
-        }
-    }
-    gProgIndex = 0;
-    ProgrammverwaltungNachDateiLaden();
 }
 
 TEST_F(QtEditor, ThePdfOfAVariedFileHoldsEveryStepAndValueAsSearchableText) {
